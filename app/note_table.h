@@ -1,0 +1,45 @@
+// The note table: one row for every spelled note from A-4 (row 1) to Ab4 (row 153), in nine
+// octave groups of 17 spellings running from A up to the A-flat above. Row 0 is empty.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korvalin {
+
+enum NoteColumn : int {
+    Name = 0,
+    StaffY = 1,
+    Fingering = 2,
+    KeyboardX = 3,
+    FingeringCount = 4,
+    StaffSymbol = 5,
+    PrintPicture = 6,
+    PrintAdvance = 7,
+    // column 8 is never filled
+    Pitch = 9,
+};
+
+// Fills KORVALIN1.NoteTable from the spelling rules and the fingering table. Idempotent.
+void BuildNoteTable();
+
+// The cell's text; empty for row 0, unfilled cells and any note number outside 0 to 153.
+const std::string& NoteCell(int note, NoteColumn column);
+
+// The cell read through the text-to-number rule (0 for empty cells and out-of-table reads).
+int16_t NoteValue(int note, NoteColumn column);
+
+// Position of a row in its octave group (0 = A, 1 = A#, 2 = Bb, ... 16 = Ab); -1 outside 1..153.
+int SpellingPosition(int note);
+
+// True for the sharp- and flat-spelled positions (A#, Bb, C#, Db, D#, Eb, F#, Gb, G#, Ab).
+bool IsBlackKeySpelling(int note);
+
+// Written note number to sounding note number for an instrument `transposition` rows down:
+// w - transposition, one row lower again for the spellings A, Bb, B, Db, D, Eb, E, Gb, G, Ab.
+int SoundingNoteFor(int written, int transposition);
+
+// Vertical offset of a key marker into the keyboard picture: 30 on a black key, 65 otherwise.
+int KeyMarkerHeight(int note);
+
+} // namespace korvalin

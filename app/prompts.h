@@ -1,0 +1,64 @@
+// Message and input boxes. Windows ask through CurrentPrompts() so that tests can answer in place of
+// a person (RecordingPrompts) instead of blocking on a modal box.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace korvalin {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A message box with a single OK button.
+    virtual void Message(QWidget* parent, const QString& title, const QString& text,
+                         QMessageBox::Icon icon) = 0;
+    // An input box; std::nullopt when cancelled.
+    virtual std::optional<QString> Input(QWidget* parent, const QString& prompt, const QString& title,
+                                         const QString& defaultText) = 0;
+};
+
+// The real boxes.
+class DialogPrompts : public Prompts {
+public:
+    void Message(QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon) override;
+    std::optional<QString> Input(QWidget* parent, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
+};
+
+// Remembers what was shown and answers input boxes from a queue (cancel when the queue is empty).
+class RecordingPrompts : public Prompts {
+public:
+    struct Shown {
+        QString title, text;
+        QMessageBox::Icon icon;
+    };
+    struct Asked {
+        QString prompt, title, defaultText;
+    };
+    void Message(QWidget*, const QString& title, const QString& text, QMessageBox::Icon icon) override {
+        messages.push_back({title, text, icon});
+    }
+    std::optional<QString> Input(QWidget*, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override {
+        asked.push_back({prompt, title, defaultText});
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::vector<Shown> messages;
+    std::vector<Asked> asked;
+    std::deque<std::optional<QString>> answers;
+};
+
+Prompts& CurrentPrompts();
+void SetPrompts(std::shared_ptr<Prompts> prompts); // nullptr restores the real boxes
+
+} // namespace korvalin

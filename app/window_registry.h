@@ -1,0 +1,36 @@
+// Windows are created on first use and then kept for the whole run, only hidden and shown.
+// Window<W>() returns the one instance of W, creating it (and running its Form_Load, when it has
+// one) the first time. Tests call DestroyAllWindows() to start the next case from fresh windows.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+namespace korvalin {
+
+void RegisterWindow(QWidget* window);
+void DestroyAllWindows();
+
+template <class W>
+QPointer<W>& WindowSlot() {
+    static QPointer<W> slot;
+    return slot;
+}
+
+// True when the window exists (without creating it).
+template <class W>
+bool WindowLoaded() { return !WindowSlot<W>().isNull(); }
+
+template <class W>
+W& Window() {
+    QPointer<W>& slot = WindowSlot<W>();
+    if (!slot) {
+        W* w = new W();
+        slot = w;
+        RegisterWindow(w);
+        if constexpr (requires { w->Form_Load(); }) w->Form_Load();
+    }
+    return *slot;
+}
+
+} // namespace korvalin

@@ -1,0 +1,186 @@
+// Form1, the main window: the fingering picture, the grand staff and the keyboard with the markers of
+// the written and the sounding note, their names, the instrument choice and the scale controls.
+// Every way of choosing a note ends in ShowNote. Controls are public, as the other windows set the
+// main window's scale-mode controls directly.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+namespace korvalin {
+
+class PictureBox;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1();
+    ~Form1() override;
+
+    // The load sequence, run once when the window is first created.
+    void Form_Load();
+
+    // The note display.
+    void ShowNote(int16_t n);
+    void ShowSoundingNote(int16_t s);
+    int16_t SoundingNote(int16_t written) const;
+    void Timer2_Timer();
+    void SDisplay_Click();
+
+    // Instruments and semitone steps.
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Soprano_Click();
+    void Alto_Click();
+    void Tenor_Click();
+    void Baritone_Click();
+    void Command3_Click(); // Flatten
+    void Command5_Click(); // Sharpen
+
+    // Choosing notes on the pictures; X and Y in twips relative to the picture.
+    void Image20_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float X, float Y);
+    void Image3_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float X, float Y);
+    void Image2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float X, float Y);
+    void StaffNoteAt(float X, float Y);
+
+    // Typed keys: the window sees every key before its controls.
+    void Form_KeyDown(int& keyCode, Qt::KeyboardModifiers shift);
+    void Form_KeyPress(int& keyAscii);
+
+    // Exit and the variation buttons.
+    void Command1_Click();
+    void Quit_Click();
+    void Command2_Click(int index);
+
+    // Handlers owned by the other subsystems (scales, patterns, printing, sound, reference, help).
+    void Command4_Click();   // Scales
+    void Picture9_Click(int index);
+    void Command8_Click();   // Start
+    void Command7_Click();   // Stop
+    void Command11_Click();  // Next Note
+    void Command9_Click();   // Speed
+    void Command6_Click();   // Loop
+    void Command10_Click();  // End
+    void UFLoad_Click();
+    void PNote_Click();
+    void PrintScale_Click();
+    void PAltiChart_Click();
+    void PFingChart_Click();
+    void MControl_Click();
+    void Top5Menu_Click();
+    void TransMenu_Click();
+    void Scale_Wheel_Click();
+    void Menu_Mouthpiece_Click();
+    void Mnu_Reed_Click();
+    void Menu_Altissimo_Click();
+    void Menu_Print_Click();
+    void HelpHelp_Click();
+    void Help_Contents_Click();
+    void MAbout_Click();
+    void HelpKey();               // F1
+    void LoadFillScalePatterns(); // load step 6
+    void LoadSoundOn();           // load step 12
+    void LoadFindHelp();          // load step 14
+    // Menu items whose windows are not in place yet: shown disabled.
+    static const QStringList& PendingMenuItems();
+
+    // The window's state.
+    int16_t CurrentNote = 0;
+    int16_t Transposition = 0;
+
+    // Controls, by their design names.
+    std::array<PictureBox*, 99> Image1{};
+    PictureBox* Image3 = nullptr;  // staff
+    PictureBox* Image2 = nullptr;  // greyed staff
+    std::array<PictureBox*, 7> Image35{}; // written-note glyphs 0..5, marker 6
+    std::array<PictureBox*, 7> Image36{}; // sounding-note glyphs 0..5, marker 6
+    PictureBox* Image20 = nullptr; // keyboard
+    PictureBox* Image21 = nullptr; // written key marker
+    PictureBox* Image22 = nullptr; // sounding key marker
+    PictureBox* Image4 = nullptr;  // banner
+    QPushButton* Command4 = nullptr;
+    std::array<PictureBox*, 1> Picture9{};
+    QLabel* Label5 = nullptr;
+    std::array<QPushButton*, 4> Command2{};
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command11 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // Menus.
+    QMenu* Fmenu = nullptr;
+    QMenu* PrintMenu = nullptr;
+    QMenu* instrument = nullptr;
+    QMenu* Sounds = nullptr;
+    QMenu* Print_Menu = nullptr;
+    QMenu* Help_Menu = nullptr;
+    QAction* UFLoad = nullptr;
+    QAction* Seperator = nullptr;
+    QAction* Quit = nullptr;
+    QAction* PNote = nullptr;
+    QAction* PrintScale = nullptr;
+    QAction* PAltiChart = nullptr;
+    QAction* PFingChart = nullptr;
+    QAction* Soprano = nullptr;
+    QAction* Alto = nullptr;
+    QAction* Tenor = nullptr;
+    QAction* Baritone = nullptr;
+    QAction* SDisplay = nullptr;
+    QAction* MControl = nullptr;
+    QAction* Top5Menu = nullptr;
+    QAction* TransMenu = nullptr;
+    QAction* Scale_Wheel = nullptr;
+    QAction* Menu_Mouthpiece = nullptr;
+    QAction* Mnu_Reed = nullptr;
+    QAction* Menu_Altissimo = nullptr;
+    QAction* Menu_Print = nullptr;
+    QAction* HelpHelp = nullptr;
+    QAction* Help_Contents = nullptr;
+    QAction* Seperator2 = nullptr;
+    QAction* MAbout = nullptr;
+
+    // How the application ends (replaced in tests so that Exit can be observed).
+    static std::function<void()>& EndApplication();
+    // True once Exit has begun: nothing is shown or sounded after that.
+    static bool Ending();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void SelectInstrument(int16_t transposition, QAction* checked);
+    void SendNoteOff();
+    void SendNoteOn(int16_t soundingNote);
+    void Exit();
+    float ToPixelsX(qreal px) const;
+};
+
+} // namespace korvalin
