@@ -92,12 +92,15 @@ public:
     void LoadFillScalePatterns(); // load step 6
     void LoadSoundOn();           // load step 12
     void LoadFindHelp();          // load step 14
+    void WaitTenths(float& tenths); // the wait between two scale notes
+    static bool LeadInBox();      // the "Lead In" box of the MIDI control window is ticked
     // Menu items whose windows are not in place yet: shown disabled.
     static const QStringList& PendingMenuItems();
 
     // The window's state.
     int16_t CurrentNote = 0;
     int16_t Transposition = 0;
+    float WaitStart = 0; // start of the current step wait, in seconds
 
     // Controls, by their design names.
     std::array<PictureBox*, 99> Image1{};

@@ -28,6 +28,7 @@ void Form1::Command9_Click() {}
 void Form1::Command6_Click() {}
 void Form1::Command10_Click() {}
 void Form1::LoadFillScalePatterns() {}
+void Form1::WaitTenths(float&) {}
 
 // Pattern files.
 void Form1::UFLoad_Click() {}
@@ -40,6 +41,7 @@ void Form1::PFingChart_Click() {}
 
 // Sound.
 void Form1::MControl_Click() {}
+bool Form1::LeadInBox() { return false; }
 void Form1::LoadSoundOn() {
     if (KORVALIN1.SoundOn == 0) OpenMidiOut();
     KORVALIN1.SoundOn = 1;
