@@ -1,5 +1,6 @@
 #include "reference/about_box.h"
 
+#include "app/trace.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -36,6 +37,14 @@ void AboutBox1::Form_Load() {
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
     Timer1->start();
+}
+
+void AboutBox1::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!painted_) {
+        painted_ = true;
+        Trace("about-shown");
+    }
 }
 
 void AboutBox1::Timer1_Timer() {

@@ -19,6 +19,12 @@ public:
 
     PictureBox* Image1 = nullptr;
     QTimer* Timer1 = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool painted_ = false;
 };
 
 } // namespace korvalin
