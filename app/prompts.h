@@ -42,17 +42,9 @@ public:
     struct Asked {
         QString prompt, title, defaultText;
     };
-    void Message(QWidget*, const QString& title, const QString& text, QMessageBox::Icon icon) override {
-        messages.push_back({title, text, icon});
-    }
+    void Message(QWidget*, const QString& title, const QString& text, QMessageBox::Icon icon) override;
     std::optional<QString> Input(QWidget*, const QString& prompt, const QString& title,
-                                 const QString& defaultText) override {
-        asked.push_back({prompt, title, defaultText});
-        if (answers.empty()) return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
+                                 const QString& defaultText) override;
     std::vector<Shown> messages;
     std::vector<Asked> asked;
     std::deque<std::optional<QString>> answers;

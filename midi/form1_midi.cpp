@@ -1,0 +1,32 @@
+// The main window's sound handlers: the "Midi Control" menu item, sound on at start-up and the
+// lead-in setting read by scale playback.
+#include "main_window/form1.h"
+
+#include "app/korvalin1.h"
+#include "app/window_registry.h"
+#include "midi/midi_control.h"
+
+#include <QCheckBox>
+#include <QRadioButton>
+
+namespace korvalin {
+
+void Form1::MControl_Click() {
+    MidiControl& control = Window<MidiControl>();
+    control.show();
+    control.ShowFace();
+    hide();
+}
+
+bool Form1::LeadInBox() { return Window<MidiControl>().Check1->isChecked(); }
+
+void Form1::LoadSoundOn() {
+    // Selecting "On" runs its handler; if it is somehow selected already, the handler runs directly.
+    MidiControl& control = Window<MidiControl>();
+    if (control.Option2->isChecked())
+        control.Option2_Click();
+    else
+        control.Option2->setChecked(true);
+}
+
+} // namespace korvalin

@@ -1,0 +1,150 @@
+#include "midi/port_output.h"
+
+#include "midi/audio_diagnostics.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+namespace korvalin {
+namespace {
+
+constexpr const char* kClientName = "Korvalin";
+
+RtMidi::Api ApiOf(PortSystem system) { return system == PortSystem::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK; }
+
+void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) { NoteAudioDiagnostic("rtmidi: " + text); }
+
+// RtMidi reports problems met while it is being constructed on std::cerr, before an error callback
+// can be set: those lines are taken into the diagnostics instead.
+class CaptureCerr {
+public:
+    CaptureCerr() : previous_(std::cerr.rdbuf(text_.rdbuf())) {}
+    ~CaptureCerr() {
+        std::cerr.rdbuf(previous_);
+        std::string text = text_.str();
+        text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+        if (!text.empty()) NoteAudioDiagnostic("rtmidi: " + text);
+    }
+    CaptureCerr(const CaptureCerr&) = delete;
+    CaptureCerr& operator=(const CaptureCerr&) = delete;
+
+private:
+    std::ostringstream text_;
+    std::streambuf* previous_;
+};
+
+bool Compiled(RtMidi::Api api) {
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    return std::find(apis.begin(), apis.end(), api) != apis.end();
+}
+
+// A client of the given system, or null when the system is missing or does not answer.
+std::unique_ptr<RtMidiOut> Connect(PortSystem system) {
+    QuietSoundLibraries();
+    const RtMidi::Api api = ApiOf(system);
+    // Asking for a system that is not compiled in would make RtMidi fall back to another one.
+    if (!Compiled(api)) return nullptr;
+    CaptureCerr capture;
+    try {
+        auto out = std::make_unique<RtMidiOut>(api, kClientName);
+        out->setErrorCallback(&RtMidiMessage, nullptr);
+        return out;
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    } catch (const std::exception& e) {
+        NoteAudioDiagnostic(std::string("rtmidi: ") + e.what());
+    }
+    return nullptr;
+}
+
+std::vector<std::string> PortNames(RtMidiOut& out) {
+    std::vector<std::string> names;
+    try {
+        const unsigned count = out.getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            std::string name = out.getPortName(i);
+            if (!name.empty()) names.push_back(std::move(name));
+        }
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    }
+    return names;
+}
+
+} // namespace
+
+std::vector<PortInfo> ListMidiPorts() {
+    std::vector<PortInfo> ports;
+    for (PortSystem system : {PortSystem::Alsa, PortSystem::Jack}) {
+        std::unique_ptr<RtMidiOut> out = Connect(system);
+        if (!out) continue;
+        const char* suffix = system == PortSystem::Alsa ? " (ALSA)" : " (JACK)";
+        for (std::string& name : PortNames(*out)) ports.push_back({system, name, name + suffix});
+    }
+    return ports;
+}
+
+std::vector<unsigned char> ShortMessageBytes(uint32_t message) {
+    const auto status = static_cast<unsigned char>(message & 0xFF);
+    const auto data1 = static_cast<unsigned char>((message >> 8) & 0x7F);
+    const auto data2 = static_cast<unsigned char>((message >> 16) & 0x7F);
+    switch (status & 0xF0) {
+    case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0:
+        return {status, data1, data2};
+    case 0xC0: case 0xD0:
+        return {status, data1};
+    default:
+        return {};
+    }
+}
+
+PortOutput::PortOutput(PortInfo info) : info_(std::move(info)) {}
+
+PortOutput::~PortOutput() { Close(); }
+
+bool PortOutput::Open() {
+    if (out_) return true;
+    std::unique_ptr<RtMidiOut> out = Connect(info_.system);
+    if (!out) return false;
+    const std::vector<std::string> names = PortNames(*out);
+    const auto found = std::find(names.begin(), names.end(), info_.port);
+    if (found == names.end()) {
+        NoteAudioDiagnostic("MIDI port has gone: " + info_.display);
+        return false;
+    }
+    try {
+        out->openPort(unsigned(found - names.begin()), kClientName);
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    }
+    if (!out->isPortOpen()) return false;
+    out_ = std::move(out);
+    return true;
+}
+
+void PortOutput::Send(uint32_t message) {
+    if (!out_) return;
+    const std::vector<unsigned char> bytes = ShortMessageBytes(message);
+    if (bytes.empty()) return;
+    try {
+        out_->sendMessage(bytes.data(), bytes.size());
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    }
+}
+
+void PortOutput::Close() {
+    if (!out_) return;
+    try {
+        out_->closePort();
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    }
+    out_.reset();
+}
+
+} // namespace korvalin

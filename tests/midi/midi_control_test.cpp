@@ -1,0 +1,299 @@
+// The MIDI control window: channel, sound on and off, the bars, the Test note, the face, the
+// lead-in box and the choice of output, with recording outputs standing in for the devices.
+#include "app/korvalin1.h"
+#include "app/prompts.h"
+#include "app/window_registry.h"
+#include "main_window/form1.h"
+#include "main_window/picture_box.h"
+#include "midi/midi_control.h"
+#include "midi/midi_port.h"
+#include "midi/outputs.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace korvalin;
+using Kind = RecordingMidiOutput::Kind;
+
+namespace {
+
+uint32_t Msg(int status, int data1, int data2) { return PackMidiMessage(status, data1, data2); }
+
+struct MidiControlTest : ::testing::Test {
+    void SetUp() override {
+        DestroyAllWindows();
+        ResetKorvalin1();
+        builtIn = std::make_shared<RecordingMidiOutput>(builtInOpens, "Built-in synthesizer");
+        SetBuiltInSynthesizer(builtIn);
+        SetMidiOutput(builtIn);
+        SetPortLister([this] {
+            ++listed;
+            std::vector<OutputChoice> list;
+            for (const auto& p : ports) list.push_back({p->Name(), [p] { return p; }});
+            return list;
+        });
+        prompts = std::make_shared<RecordingPrompts>();
+        SetPrompts(prompts);
+        Form1::EndApplication() = [this] { ended++; };
+    }
+    void TearDown() override {
+        DestroyAllWindows();
+        SetMidiOutput(nullptr);
+        SetPortLister(nullptr);
+        SetBuiltInSynthesizer(nullptr);
+        SetPrompts(nullptr);
+    }
+
+    // Starts the application's main window and opens this window from its menu.
+    MidiControl& Open() {
+        Window<Form1>().MControl->trigger();
+        return Window<MidiControl>();
+    }
+    void Choose(MidiControl& m, const QString& name) {
+        const int index = m.Combo1->findText(name);
+        ASSERT_GE(index, 0) << name.toStdString() << " is not listed";
+        m.Combo1->setCurrentIndex(index);
+        emit m.Combo1->activated(index);
+    }
+
+    bool builtInOpens = true;
+    std::shared_ptr<RecordingMidiOutput> builtIn;
+    std::vector<std::shared_ptr<RecordingMidiOutput>> ports;
+    int listed = 0;
+    std::shared_ptr<RecordingPrompts> prompts;
+    int ended = 0;
+};
+
+} // namespace
+
+TEST_F(MidiControlTest, StartUpSwitchesSoundOnThroughTheHiddenWindow) {
+    Window<Form1>();
+    ASSERT_TRUE(WindowLoaded<MidiControl>());
+    MidiControl& m = Window<MidiControl>();
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_TRUE(m.Option2->isChecked());
+    EXPECT_EQ(KORVALIN1.SoundOn, 1);
+    EXPECT_EQ(KORVALIN1.MidiReady, True);
+    EXPECT_EQ(builtIn->Count(Kind::Open), 1);
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 66, 0)});
+    for (QRadioButton* o : m.Option1) EXPECT_FALSE(o->isChecked());
+    EXPECT_TRUE(Window<Form1>().MControl->isEnabled()) << "the menu item is still pending";
+}
+
+TEST_F(MidiControlTest, FirstOpeningShowsTheLabelsAndReplacesTheMainWindow) {
+    MidiControl& m = Open();
+    EXPECT_TRUE(m.isVisible());
+    EXPECT_FALSE(Window<Form1>().isVisible());
+    EXPECT_EQ(m.Label3->text(), "127");
+    EXPECT_EQ(m.Label5->text(), "66");
+    EXPECT_EQ(m.HScroll1->value(), 127);
+    EXPECT_EQ(m.HScroll2->value(), 67); // the bar and the patch differ until the bar moves
+    EXPECT_EQ(KORVALIN1.MidiPatch, 66);
+    EXPECT_EQ(m.size(), QSize(377, 305));
+    EXPECT_EQ(m.HScroll2->geometry(), QRect(264, 182, 97, 17));
+    EXPECT_EQ(m.Option1[15]->geometry(), QRect(136, 208, 97, 17));
+    EXPECT_EQ(m.Option1[15]->text(), "Channel 16");
+    EXPECT_GE(m.Combo1->y(), 271) << "the output choice must lie below the classic controls";
+
+    QTest::mouseClick(m.Command1, Qt::LeftButton); // Done
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_TRUE(Window<Form1>().isVisible());
+
+    Open();
+    m.close(); // the frame's close control does the same
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_TRUE(WindowLoaded<MidiControl>());
+    EXPECT_TRUE(Window<Form1>().isVisible());
+}
+
+class MidiControlFace : public MidiControlTest, public ::testing::WithParamInterface<bool> {
+    void SetUp() override {
+        builtInOpens = GetParam();
+        MidiControlTest::SetUp();
+    }
+};
+
+TEST_P(MidiControlFace, FollowsMidiReadyWhenOpenedFromTheMenu) {
+    const bool opens = GetParam();
+    MidiControl& m = Open();
+    EXPECT_EQ(KORVALIN1.MidiReady, opens ? True : 0);
+    EXPECT_EQ(m.Image1->isVisible(), opens);  // smiling
+    EXPECT_EQ(m.Image2->isVisible(), !opens); // frowning
+    EXPECT_EQ(m.Image1->geometry(), m.Image2->geometry());
+    if (!opens) {
+        EXPECT_TRUE(builtIn->Sent().empty()) << "a failed open sends nothing";
+    }
+    EXPECT_EQ(KORVALIN1.SoundOn, 1) << "sound stays on even when the output failed";
+
+    // Switching sound off and on while the window is up leaves the face alone.
+    m.Option3->click();
+    m.Option2->click();
+    EXPECT_EQ(m.Image1->isVisible(), opens);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputOpens, MidiControlFace, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Opened" : "Failed"; });
+
+TEST_F(MidiControlTest, ChannelTenSendsTheNextNoteWithStatus153) {
+    MidiControl& m = Open();
+    builtIn->Clear();
+    m.Option1[9]->click();
+    EXPECT_EQ(KORVALIN1.MidiChannel, 9);
+    EXPECT_TRUE(builtIn->events.empty()) << "choosing a channel sends nothing";
+    Window<Form1>().Command5_Click(); // Sharpen: a new note is shown and sounded
+    const std::vector<uint32_t> sent = builtIn->Sent();
+    ASSERT_FALSE(sent.empty());
+    for (uint32_t message : sent) EXPECT_EQ(message & 0xFF, 153u);
+    EXPECT_EQ(sent.back() >> 16, 127u); // the Note On with the volume
+}
+
+TEST_F(MidiControlTest, OffClosesTestStillSendsAndOnReopensWithTheCurrentPatch) {
+    MidiControl& m = Open();
+    m.Option1[2]->click();
+    m.Option3->click(); // Off
+    EXPECT_EQ(KORVALIN1.SoundOn, 0);
+    EXPECT_EQ(builtIn->Count(Kind::Close), 1);
+    EXPECT_EQ(KORVALIN1.MidiReady, True) << "Off does not change MidiReady";
+
+    builtIn->Clear();
+    QTest::mousePress(m.Command2, Qt::LeftButton);
+    QTest::mouseRelease(m.Command2, Qt::LeftButton);
+    QTest::mousePress(m.Command2, Qt::RightButton); // any button
+    QTest::mouseRelease(m.Command2, Qt::RightButton);
+    EXPECT_EQ(builtIn->Sent(),
+              (std::vector<uint32_t>{Msg(146, 64, 127), Msg(146, 64, 0), Msg(146, 64, 127), Msg(146, 64, 0)}));
+
+    m.HScroll2->triggerAction(QAbstractSlider::SliderSingleStepAdd); // patch 68, while off
+    builtIn->Clear();
+    m.Option2->click(); // On
+    EXPECT_EQ(KORVALIN1.SoundOn, 1);
+    EXPECT_EQ(builtIn->Count(Kind::Open), 1);
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(194, 68, 0)});
+
+    builtIn->Clear();
+    m.Option2->click();    // already on
+    m.Option2_Click();     // and the handler itself
+    EXPECT_TRUE(builtIn->events.empty()) << "On when already on must not open again";
+}
+
+TEST_F(MidiControlTest, BarsSetVolumeAndPatchAndOnlyThePatchSends) {
+    MidiControl& m = Open();
+    builtIn->Clear();
+    for (int i = 0; i < 3; ++i) m.HScroll2->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(builtIn->Sent(), (std::vector<uint32_t>{Msg(192, 68, 0), Msg(192, 69, 0), Msg(192, 70, 0)}));
+    EXPECT_EQ(KORVALIN1.MidiPatch, 70);
+    EXPECT_EQ(m.Label5->text(), "70");
+
+    builtIn->Clear();
+    m.HScroll2->triggerAction(QAbstractSlider::SliderPageStepSub); // the trough moves by 5
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 65, 0)});
+    m.HScroll2->setValue(500);
+    EXPECT_EQ(KORVALIN1.MidiPatch, 127) << "the bar's range bounds the patch";
+
+    builtIn->Clear();
+    m.HScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    m.HScroll1->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(KORVALIN1.NoteVelocity, 121);
+    EXPECT_EQ(m.Label3->text(), "121");
+    EXPECT_TRUE(builtIn->events.empty()) << "the volume sends nothing";
+    m.HScroll1->setValue(-20);
+    EXPECT_EQ(KORVALIN1.NoteVelocity, 1);
+
+    QTest::mousePress(m.Command2, Qt::LeftButton);
+    EXPECT_EQ(builtIn->Sent().back(), Msg(144, 64, 1)) << "the Test note uses the volume";
+    QTest::mouseRelease(m.Command2, Qt::LeftButton);
+}
+
+TEST_F(MidiControlTest, LeadInIsReadFromTheBoxLoadingTheWindowIfNeeded) {
+    EXPECT_FALSE(WindowLoaded<MidiControl>());
+    EXPECT_FALSE(Form1::LeadInBox());
+    EXPECT_TRUE(WindowLoaded<MidiControl>());
+    QTest::mouseClick(Open().Check1, Qt::LeftButton);
+    EXPECT_TRUE(Form1::LeadInBox());
+    Window<MidiControl>().Check1->setChecked(false);
+    EXPECT_FALSE(Form1::LeadInBox());
+}
+
+TEST_F(MidiControlTest, SwitchingOutputsClosesOnceAndOpensOnceEachWay) {
+    auto port = std::make_shared<RecordingMidiOutput>(true, "Fake Synth:In 128:0 (ALSA)");
+    ports = {port};
+    MidiControl& m = Open();
+    ASSERT_EQ(m.Combo1->count(), 2);
+    EXPECT_EQ(m.Combo1->itemText(0), "Built-in synthesizer");
+    EXPECT_EQ(m.Combo1->currentIndex(), 0);
+    m.Option1[1]->click();
+    builtIn->Clear();
+
+    Choose(m, "Fake Synth:In 128:0 (ALSA)");
+    EXPECT_EQ(builtIn->Count(Kind::Close), 1);
+    EXPECT_EQ(builtIn->Count(Kind::Open), 0);
+    EXPECT_EQ(port->Count(Kind::Open), 1);
+    EXPECT_EQ(port->Sent(), std::vector<uint32_t>{Msg(193, 66, 0)});
+    EXPECT_EQ(CurrentMidiOutput(), port);
+    EXPECT_EQ(KORVALIN1.MidiReady, True);
+    Window<Form1>().Command3_Click(); // notes now go to the port
+    EXPECT_GT(port->Sent().size(), 1u);
+
+    builtIn->Clear();
+    port->Clear();
+    Choose(m, "Built-in synthesizer");
+    EXPECT_EQ(port->Count(Kind::Close), 1);
+    EXPECT_EQ(port->Count(Kind::Open), 0);
+    EXPECT_EQ(builtIn->Count(Kind::Open), 1);
+    EXPECT_EQ(builtIn->Count(Kind::Close), 0);
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(193, 66, 0)});
+    EXPECT_EQ(CurrentMidiOutput(), builtIn);
+
+    builtIn->Clear();
+    Choose(m, "Built-in synthesizer"); // the one in use: nothing happens
+    EXPECT_TRUE(builtIn->events.empty());
+}
+
+TEST_F(MidiControlTest, APortThatFailsShowsTheFrowningFaceAndTheListIsRenewed) {
+    auto gone = std::make_shared<RecordingMidiOutput>(false, "Unplugged:Out 20:0 (ALSA)");
+    ports = {gone};
+    MidiControl& m = Open();
+    ASSERT_TRUE(m.Image1->isVisible());
+    Choose(m, "Unplugged:Out 20:0 (ALSA)");
+    EXPECT_EQ(KORVALIN1.MidiReady, 0);
+    EXPECT_TRUE(gone->Sent().empty());
+    EXPECT_TRUE(m.Image2->isVisible());
+    EXPECT_FALSE(m.Image1->isVisible());
+
+    // Listed afresh on each showing; the device in use stays listed (and selected) after its port
+    // has disappeared.
+    ports = {std::make_shared<RecordingMidiOutput>(true, "Plugged In:Port (ALSA)")};
+    const int listedBefore = listed;
+    QTest::mouseClick(m.Command1, Qt::LeftButton);
+    Open();
+    EXPECT_EQ(listed, listedBefore + 1);
+    ASSERT_EQ(m.Combo1->count(), 3);
+    EXPECT_EQ(m.Combo1->itemText(1), "Plugged In:Port (ALSA)");
+    EXPECT_EQ(m.Combo1->currentText(), "Unplugged:Out 20:0 (ALSA)");
+    Choose(m, "Built-in synthesizer");
+    EXPECT_EQ(KORVALIN1.MidiReady, True);
+    EXPECT_TRUE(m.Image1->isVisible());
+}
+
+TEST_F(MidiControlTest, SwitchingWhileOffOnlyChoosesAndOnOpensTheChosenOutput) {
+    auto port = std::make_shared<RecordingMidiOutput>(true, "Other:Port (JACK)");
+    ports = {port};
+    MidiControl& m = Open();
+    m.Option3->click();
+    builtIn->Clear();
+    Choose(m, "Other:Port (JACK)");
+    EXPECT_TRUE(builtIn->events.empty());
+    EXPECT_TRUE(port->events.empty());
+    EXPECT_EQ(CurrentMidiOutput(), port);
+    m.Option2->click();
+    EXPECT_EQ(port->Count(Kind::Open), 1);
+    EXPECT_EQ(port->Sent(), std::vector<uint32_t>{Msg(192, 66, 0)});
+    EXPECT_TRUE(builtIn->events.empty());
+}
