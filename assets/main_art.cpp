@@ -611,4 +611,6 @@ QImage FacePicture(bool smiling, qreal dpr) {
 
 QIcon AppIcon() { return QIcon(new DrawnIconEngine); }
 
+void DrawAppIcon(QPainter& painter, const QRectF& target) { PaintAppIcon(painter, target, QIcon::Normal); }
+
 } // namespace korvalin

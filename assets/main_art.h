@@ -5,6 +5,8 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
+#include <QRectF>
 #include <vector>
 
 namespace korvalin {
@@ -18,6 +20,9 @@ QImage AboutPicture(qreal dpr = 1.0);                           // 320 x 200
 QImage KeySignaturePicture(int keyIndex, qreal dpr = 1.0);      // 79 x 64, key index 0..12
 QImage FacePicture(bool smiling, qreal dpr = 1.0);              // 24 x 22
 QIcon AppIcon();                                                // painted at whatever size is asked
+
+// The application icon drawn into any rectangle (also into a scalable vector file for the desktop).
+void DrawAppIcon(QPainter& painter, const QRectF& target);
 
 // Staff picture geometry. Lines are 1 pixel high every 12 pixels from y = 9 to y = 261; the
 // treble staff holds lines 8 to 12, middle C's ledger line is line 13, the bass staff lines 14

@@ -2,6 +2,7 @@
 
 #include "app/korvalin1.h"
 #include "app/note_table.h"
+#include "app/trace.h"
 #include "app/window_registry.h"
 #include "assets/key_diagram.h"
 #include "assets/main_art.h"
@@ -322,6 +323,7 @@ void Form1::CreateMenus() {
 }
 
 void Form1::Form_Load() {
+    const int64_t loadStart = MonotonicNanoseconds();
     // 1. Screen units.
     QScreen* screen = QGuiApplication::primaryScreen();
     const qreal dpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
@@ -381,6 +383,8 @@ void Form1::Form_Load() {
     // 13. Show the main window in place of the about box.
     show();
     if (WindowLoaded<AboutBox1>()) Window<AboutBox1>().hide();
+
+    Trace("main-loaded", MonotonicNanoseconds() - loadStart);
 
     // 14. Look for the help file.
     LoadFindHelp();

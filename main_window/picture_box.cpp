@@ -3,6 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace korvalin {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
@@ -38,9 +41,13 @@ void PictureBox::copyPictureFrom(const PictureBox& other) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    const QImage img = image();
-    if (img.isNull()) return;
     QPainter p(this);
+    // Painted through render() into a finer device (a printer): draw the picture again at that
+    // device's resolution rather than enlarging the screen image.
+    const QTransform t = p.deviceTransform();
+    const qreal scale = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    const QImage img = source_ && scale > devicePixelRatioF() * 1.01 ? source_(scale) : image();
+    if (img.isNull()) return;
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(rect()), img);
 }

@@ -1,0 +1,231 @@
+// Finding the help file: the program's folder first, then PATH from left to right.
+#include "app/korvalin1.h"
+#include "reference/help_search.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace korvalin;
+
+namespace {
+
+// A fresh folder tree under the system's temporary folder, removed afterwards.
+class TempTree {
+public:
+    TempTree() {
+        root_ = fs::temp_directory_path() / ("korvalin_help_" + std::to_string(::getpid()) + "_" +
+                                             std::to_string(counter_++));
+        fs::create_directories(root_);
+    }
+    ~TempTree() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    std::string Dir(const std::string& name) const {
+        fs::create_directories(root_ / name);
+        return (root_ / name).string();
+    }
+    std::string DirWithHelp(const std::string& name) const {
+        const std::string dir = Dir(name);
+        std::ofstream(dir + "/" + kHelpFileName) << "<html></html>";
+        return dir;
+    }
+
+private:
+    fs::path root_;
+    static inline int counter_ = 0;
+};
+
+// A file test that answers from a table and remembers what it was asked.
+struct ScriptedTest {
+    std::map<std::string, FileProbe> answers;
+    std::vector<std::string>* asked;
+    FileProbe operator()(const std::string& name) const {
+        asked->push_back(name);
+        auto it = answers.find(name);
+        return it == answers.end() ? FileProbe::Missing : it->second;
+    }
+};
+
+} // namespace
+
+TEST(HelpSearch, ProgramFolderWinsWithoutLookingAtPath) {
+    TempTree t;
+    const std::string app = t.DirWithHelp("app");
+    const std::string a = t.DirWithHelp("a");
+    const HelpSearch s = SearchHelpFile(app, a + ":" + a);
+    EXPECT_TRUE(s.found);
+    EXPECT_EQ(s.path, app + "/Korvalin.HLP");
+    EXPECT_EQ(s.tested.size(), 1u);
+}
+
+TEST(HelpSearch, SecondPathEntryHoldsTheFile) {
+    TempTree t;
+    const std::string app = t.Dir("app"), a = t.Dir("a"), b = t.DirWithHelp("b");
+    const HelpSearch s = SearchHelpFile(app, a + ":" + b);
+    EXPECT_TRUE(s.found);
+    EXPECT_EQ(s.path, b + "/Korvalin.HLP");
+    EXPECT_EQ(s.tested, (std::vector<std::string>{app + "/Korvalin.HLP", a + "/Korvalin.HLP", b + "/Korvalin.HLP"}));
+}
+
+TEST(HelpSearch, FirstHitWinsAndLaterEntriesAreNotTested) {
+    TempTree t;
+    const std::string app = t.Dir("app"), a = t.DirWithHelp("a"), b = t.DirWithHelp("b");
+    const HelpSearch s = SearchHelpFile(app, a + ":" + b);
+    EXPECT_EQ(s.path, a + "/Korvalin.HLP");
+    EXPECT_EQ(s.tested.size(), 2u);
+}
+
+TEST(HelpSearch, EntryEndingInSeparatorIsNotGivenASecondOne) {
+    TempTree t;
+    const std::string app = t.Dir("app"), b = t.DirWithHelp("b");
+    const HelpSearch s = SearchHelpFile(app + "/", b + "/");
+    EXPECT_EQ(s.tested.front(), app + "/Korvalin.HLP");
+    EXPECT_EQ(s.path, b + "/Korvalin.HLP");
+}
+
+struct EntryCase {
+    const char* path;
+    std::vector<std::string> tested; // after the program folder
+};
+
+class PathEntries : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(PathEntries, AreTestedAsTheyStand) {
+    std::vector<std::string> asked;
+    const HelpSearch s = SearchHelpFile("/app", GetParam().path, ScriptedTest{{}, &asked});
+    EXPECT_FALSE(s.found);
+    std::vector<std::string> expected{"/app/Korvalin.HLP"};
+    expected.insert(expected.end(), GetParam().tested.begin(), GetParam().tested.end());
+    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(s.tested, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelpSearch, PathEntries,
+    ::testing::Values(
+        // Nothing to search.
+        EntryCase{"", {}},
+        // An empty entry is the root folder, wherever it stands.
+        EntryCase{"/a::/b", {"/a/Korvalin.HLP", "/Korvalin.HLP", "/b/Korvalin.HLP"}},
+        EntryCase{":/b", {"/Korvalin.HLP", "/b/Korvalin.HLP"}},
+        EntryCase{":", {"/Korvalin.HLP"}},
+        // A separator at the end closes the last entry; it adds no empty one.
+        EntryCase{"/a:", {"/a/Korvalin.HLP"}},
+        // No quotes removed, no blanks trimmed, nothing expanded.
+        EntryCase{" /a :\"/b\":$HOME", {" /a /Korvalin.HLP", "\"/b\"/Korvalin.HLP", "$HOME/Korvalin.HLP"}},
+        // A relative entry stays relative.
+        EntryCase{"docs", {"docs/Korvalin.HLP"}}));
+
+TEST(HelpSearch, EmptyEntryFindsTheFileInTheRoot) {
+    std::vector<std::string> asked;
+    const HelpSearch s =
+        SearchHelpFile("/app", "/a::/b", ScriptedTest{{{"/Korvalin.HLP", FileProbe::Found}}, &asked});
+    EXPECT_TRUE(s.found);
+    EXPECT_EQ(s.path, "/Korvalin.HLP");
+    EXPECT_EQ(asked.back(), "/Korvalin.HLP"); // /b is never tested
+}
+
+TEST(HelpSearch, FailedTestsCountAsNotFoundAndTheSearchGoesOn) {
+    std::vector<std::string> asked;
+    const ScriptedTest test{{{"/app/Korvalin.HLP", FileProbe::Failed},
+                             {"/locked/Korvalin.HLP", FileProbe::Failed},
+                             {"/b/Korvalin.HLP", FileProbe::Found}},
+                            &asked};
+    const HelpSearch s = SearchHelpFile("/app", "/locked:/b", test);
+    EXPECT_TRUE(s.found);
+    EXPECT_EQ(s.path, "/b/Korvalin.HLP");
+    EXPECT_EQ(asked.size(), 3u);
+}
+
+TEST(HelpSearch, EveryTestFailingIsNotFound) {
+    std::vector<std::string> asked;
+    const ScriptedTest test{{{"/app/Korvalin.HLP", FileProbe::Failed}, {"/x/Korvalin.HLP", FileProbe::Failed}},
+                            &asked};
+    const HelpSearch s = SearchHelpFile("/app", "/x", test);
+    EXPECT_FALSE(s.found);
+    EXPECT_TRUE(s.path.empty());
+}
+
+TEST(OrdinaryFile, OnlyAPlainFileCounts) {
+    TempTree t;
+    const std::string withFile = t.DirWithHelp("file");
+    const std::string withFolder = t.Dir("folder");
+    fs::create_directories(withFolder + "/Korvalin.HLP");
+    const std::string linked = t.Dir("link");
+    fs::create_symlink(withFile + "/Korvalin.HLP", linked + "/Korvalin.HLP");
+
+    EXPECT_EQ(OrdinaryFileExists(withFile + "/Korvalin.HLP"), FileProbe::Found);
+    EXPECT_EQ(OrdinaryFileExists(withFolder + "/Korvalin.HLP"), FileProbe::Missing);
+    EXPECT_EQ(OrdinaryFileExists(linked + "/Korvalin.HLP"), FileProbe::Found);
+    EXPECT_EQ(OrdinaryFileExists(t.Dir("empty") + "/Korvalin.HLP"), FileProbe::Missing);
+}
+
+TEST(OrdinaryFile, UnusableFoldersFailAndAreSkipped) {
+    TempTree t;
+    // A file standing where a folder is expected, and a name longer than the system allows.
+    const std::string notAFolder = t.DirWithHelp("x") + "/Korvalin.HLP";
+    const std::string tooLong = "/" + std::string(5000, 'a');
+    EXPECT_EQ(OrdinaryFileExists(notAFolder + "/Korvalin.HLP"), FileProbe::Failed);
+    EXPECT_EQ(OrdinaryFileExists(tooLong + "/Korvalin.HLP"), FileProbe::Failed);
+
+    const std::string b = t.DirWithHelp("b");
+    const HelpSearch s = SearchHelpFile(t.Dir("app"), notAFolder + ":" + tooLong + ":" + b);
+    EXPECT_TRUE(s.found);
+    EXPECT_EQ(s.path, b + "/Korvalin.HLP");
+}
+
+TEST(OrdinaryFile, UnreadableFolderIsNotFound) {
+    if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind the superuser";
+    TempTree t;
+    const std::string locked = t.DirWithHelp("locked");
+    fs::permissions(locked, fs::perms::none);
+    EXPECT_EQ(OrdinaryFileExists(locked + "/Korvalin.HLP"), FileProbe::Failed);
+    EXPECT_FALSE(SearchHelpFile(t.Dir("app"), locked).found);
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+class FindHelp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetKorvalin1();
+        ApplicationHelpFile() = kDeclaredHelpFile;
+        if (const char* p = std::getenv("PATH")) savedPath_ = p;
+    }
+    void TearDown() override {
+        if (savedPath_) ::setenv("PATH", savedPath_->c_str(), 1);
+        ApplicationHelpFile() = kDeclaredHelpFile;
+    }
+    std::optional<std::string> savedPath_;
+};
+
+TEST_F(FindHelp, SuccessSetsTheHelpFilePathAndTheApplicationsHelpFile) {
+    TempTree t;
+    const std::string b = t.DirWithHelp("b");
+    ::setenv("PATH", (t.Dir("a") + ":" + b).c_str(), 1);
+    EXPECT_TRUE(FindHelpFile(t.Dir("app")));
+    EXPECT_EQ(KORVALIN1.HelpFilePath, b + "/Korvalin.HLP");
+    EXPECT_EQ(ApplicationHelpFile(), b + "/Korvalin.HLP");
+}
+
+TEST_F(FindHelp, FailureLeavesBothAlone) {
+    TempTree t;
+    ::setenv("PATH", "", 1);
+    EXPECT_FALSE(FindHelpFile(t.Dir("app")));
+    EXPECT_EQ(KORVALIN1.HelpFilePath, "");
+    EXPECT_EQ(ApplicationHelpFile(), "Korvalin.Hlp");
+}
+
+TEST_F(FindHelp, UnsetPathIsLikeAnEmptyOne) {
+    TempTree t;
+    ::unsetenv("PATH");
+    EXPECT_FALSE(FindHelpFile(t.Dir("app")));
+    EXPECT_TRUE(FindHelpFile(t.DirWithHelp("app2")));
+}
