@@ -1,0 +1,192 @@
+// The main window's scale controls: "Scales" and the key picture open the selection window, and
+// "Start", "Stop", "Next Note", "Speed", "Loop" and "End" drive playback of the current scale.
+#include "app/korvalin1.h"
+#include "app/prompts.h"
+#include "app/text_number.h"
+#include "main_window/form1.h"
+#include "scales/playback.h"
+#include "scales/scale_catalogue.h"
+#include "scales/scale_mode.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <limits>
+
+namespace korvalin {
+namespace {
+
+int g_runDepth = 0;
+
+// Start of the latest step wait, in milliseconds of a monotonic clock. All waits share it, so a
+// wait interrupted by a run started inside it is measured, once that run is over, from the start
+// of that run's last wait.
+qint64 g_waitStartMs = 0;
+
+const QElapsedTimer& MonotonicClock() {
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer c;
+        c.start();
+        return c;
+    }();
+    return clock;
+}
+
+constexpr int16_t kDefaultDelay = 10;
+constexpr int16_t kLongestDelay = 200;
+constexpr int16_t kDefaultLoops = 1;
+constexpr int16_t kMostLoops = 50;
+
+// A number as the input boxes offer it: a space in the sign position when it is not negative.
+QString SignedText(int16_t v) { return (v < 0 ? QString() : QStringLiteral(" ")) + QString::number(v); }
+
+// Asks for a whole number, offering the current one. An answer that is not a number, is 0 or
+// less, or does not fit 16 bits gives `whenNotPositive`; one of `highest` or more gives `highest`.
+int16_t AskNumber(QWidget* parent, std::string& offered, int16_t current, const QString& prompt,
+                  const QString& title, int16_t whenNotPositive, int16_t highest) {
+    const QString text = SignedText(current);
+    offered = text.toStdString();
+    const std::optional<QString> answer = CurrentPrompts().Input(parent, prompt, title, text);
+    const TextNumber read = ReadTextNumber(answer.value_or(QString()).toStdString());
+    int16_t v = read.fits16 ? read.int16 : whenNotPositive;
+    if (v <= 0) v = whenNotPositive;
+    if (v >= highest) v = highest;
+    return v;
+}
+
+struct RunDepth {
+    RunDepth() { ++g_runDepth; }
+    ~RunDepth() { --g_runDepth; }
+    RunDepth(const RunDepth&) = delete;
+    RunDepth& operator=(const RunDepth&) = delete;
+};
+
+} // namespace
+
+int PlaybackRunDepth() { return g_runDepth; }
+
+std::function<bool()>& LeadInQuestion() {
+    static std::function<bool()> question;
+    return question;
+}
+
+void Form1::LoadFillScalePatterns() { FillScalePatterns(); }
+
+void Form1::Command4_Click() {
+    OpenScaleSelection(*this);
+    EnterScaleMode(*this);
+    HideNoteEditing(*this);
+    KORVALIN1.LoopCount = 1;
+}
+
+void Form1::Picture9_Click(int) {
+    OpenScaleSelection(*this);
+    EnterScaleMode(*this);
+}
+
+void Form1::Command8_Click() {
+    if (g_runDepth >= kMaxNestedRuns || Ending()) return;
+    const RunDepth depth;
+    const QPointer<Form1> alive(this);
+    auto over = [&alive] { return !alive || Ending(); };
+
+    // One step: show and sound the note, then wait. A field that is not a note of the table (an
+    // empty pattern, or a position past the end of a pattern changed during the run) is no step
+    // at all: nothing is shown or sounded and there is no wait. False when the step was skipped.
+    auto step = [this](int16_t n) {
+        if (!IsPlayableNote(n)) return false;
+        ShowNote(n);
+        ShowNote(CurrentNote); // strikes the same note again
+        float tenths = float(KORVALIN1.NoteDelay);
+        WaitTenths(tenths);
+        return true;
+    };
+
+    // The lead-in: the first note three times. It leaves NextNoteFlag alone, so a key typed before
+    // the run cuts every lead-in wait short.
+    const std::function<bool()>& question = LeadInQuestion();
+    if (question ? question() : LeadInBox()) {
+        for (int i = 0; i < 3; ++i) {
+            step(FieldValue(CurrentScalePattern(), 1));
+            if (over()) return;
+        }
+    }
+
+    const int16_t passes = KORVALIN1.LoopCount;
+    for (int pass = 1; pass <= passes; ++pass) {
+        Command11->show();
+        Command3->hide();
+        Command5->hide();
+        KORVALIN1.StopFlag = 0;
+        // The pass keeps its length; the pattern itself is read again at every step, so a new
+        // selection made during the run takes over at the position reached.
+        const auto length = int(CurrentScalePattern().size());
+        for (int p = 1; p <= length; p += kFieldWidth) {
+            if (!step(FieldValue(CurrentScalePattern(), p))) continue;
+            if (over()) return;
+            KORVALIN1.NextNoteFlag = 0;
+            if (KORVALIN1.StopFlag == 1) return;
+        }
+        if (KORVALIN1.StopFlag == 1) return;
+    }
+}
+
+void Form1::WaitTenths(float& tenths) {
+    g_waitStartMs = MonotonicClock().elapsed();
+    WaitStart = float(double(g_waitStartMs) / 1000.0);
+    auto remaining = [&tenths] {
+        const double end = double(g_waitStartMs) + double(tenths) * 100.0;
+        return qint64(std::ceil(end - double(MonotonicClock().elapsed())));
+    };
+    auto cutShort = [] { return KORVALIN1.NextNoteFlag == 2 || Ending(); };
+    if (remaining() <= 0) return;
+    if (cutShort()) {
+        // The flag was already up: pending events are still handled once.
+        QCoreApplication::processEvents();
+        return;
+    }
+
+    // Sleep in a nested event loop until the time is up or an event handled inside it has raised
+    // NextNoteFlag (a "Next Note" click, a typed key) or begun Exit. The flag is looked at each
+    // time the loop has handled what was pending and is about to sleep, so setting it needs no
+    // signal of its own; the loop uses no processor time while it sleeps.
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&loop, &cutShort] {
+            if (cutShort()) loop.quit();
+        });
+    // The loop may also end early: when a run started inside this wait is over, or when Exit ends
+    // every loop. Each time, the time left is measured again from the shared start.
+    for (qint64 left = remaining(); left > 0 && !cutShort(); left = remaining()) {
+        timer.start(int(std::min<qint64>(left, std::numeric_limits<int>::max())));
+        loop.exec();
+    }
+}
+
+void Form1::Command7_Click() { KORVALIN1.StopFlag = 1; }
+
+void Form1::Command11_Click() { KORVALIN1.NextNoteFlag = 2; }
+
+void Form1::Command9_Click() {
+    KORVALIN1.NoteDelay = AskNumber(this, KORVALIN1.SpeedText, KORVALIN1.NoteDelay,
+                                    "Enter the duration between each note (approx 10ths of a second)", "Speed",
+                                    kDefaultDelay, kLongestDelay);
+}
+
+void Form1::Command6_Click() {
+    KORVALIN1.LoopCount = AskNumber(this, KORVALIN1.LoopText, KORVALIN1.LoopCount,
+                                    "Enter the Number of loops required (1-50) ", "Loop", kDefaultLoops, kMostLoops);
+}
+
+void Form1::Command10_Click() { LeaveScaleMode(*this); }
+
+} // namespace korvalin
