@@ -171,6 +171,14 @@ MidiControl::~MidiControl() = default;
 
 void MidiControl::Option1_Click(int index) {
     if (index < 0 || index > 15) return;
+    // Notes are ended on the channel they are sent on: end the last one on the old channel before
+    // leaving it, or it would keep sounding there (the note-off timer only speaks the new channel).
+    if (index != KORVALIN1.MidiChannel && KORVALIN1.SoundOn == 1 && KORVALIN1.LastMidiNote != 0) {
+        KORVALIN1.MidiStatusByte = 144 + KORVALIN1.MidiChannel;
+        KORVALIN1.MidiData1 = KORVALIN1.LastMidiNote;
+        KORVALIN1.MidiData2 = 0;
+        SendMidiMessage();
+    }
     KORVALIN1.MidiChannel = int16_t(index);
 }
 

@@ -154,6 +154,23 @@ TEST_F(MidiControlTest, ChannelTenSendsTheNextNoteWithStatus153) {
     EXPECT_EQ(sent.back() >> 16, 127u); // the Note On with the volume
 }
 
+TEST_F(MidiControlTest, ChangingChannelEndsTheLastNoteOnTheOldChannel) {
+    Form1& f = Window<Form1>();
+    f.Command5_Click(); // strikes C#0 on alto: pitch 52 on channel 1
+    ASSERT_EQ(KORVALIN1.LastMidiNote, 52);
+    MidiControl& m = Open();
+    builtIn->Clear();
+    m.Option1[2]->click();
+    m.Option1[2]->click(); // the same channel again: nothing more
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(144, 52, 0)});
+    // With sound off nothing is sounding, so nothing is sent.
+    m.Option3->click();
+    builtIn->Clear();
+    m.Option1[5]->click();
+    EXPECT_TRUE(builtIn->Sent().empty());
+    EXPECT_EQ(KORVALIN1.MidiChannel, 5);
+}
+
 TEST_F(MidiControlTest, OffClosesTestStillSendsAndOnReopensWithTheCurrentPatch) {
     MidiControl& m = Open();
     m.Option1[2]->click();

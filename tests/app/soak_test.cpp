@@ -1,0 +1,286 @@
+// A long random session through the real windows: clicks on the keyboard and staff pictures, every
+// button, menu item, bar and list the windows offer, typed keys, scale runs started on top of one
+// another, windows opened and closed, sound switched off and on and the output switched. Sound goes
+// to recording devices. Afterwards no note may be left sounding and memory must have settled.
+//
+// KORVALIN_SOAK_SEED replays a session; KORVALIN_SOAK_ACTIONS sets its length.
+#include "app/korvalin1.h"
+#include "app/prompts.h"
+#include "app/window_registry.h"
+#include "main_window/form1.h"
+#include "main_window/picture_box.h"
+#include "midi/midi_port.h"
+#include "midi/outputs.h"
+#include "printing/print_setup.h"
+#include "reference/help_viewer.h"
+#include "scales/playback.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+using namespace korvalin;
+using Kind = RecordingMidiOutput::Kind;
+
+namespace {
+
+long ResidentKb() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+int EnvInt(const char* name, int fallback) {
+    const QByteArray v = qgetenv(name);
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    return ok ? n : fallback;
+}
+
+// Notes still sounding on a device once its whole history has been played back, and the most
+// that ever sounded at once (the application plays one note at a time; the Test note may join it).
+std::set<std::pair<int, int>> Sounding(const RecordingMidiOutput& device, size_t* most = nullptr) {
+    std::set<std::pair<int, int>> on;
+    for (const auto& e : device.events) {
+        if (e.kind == Kind::Close) on.clear();
+        if (e.kind != Kind::Send || (e.Status() & 0xF0) != 0x90) continue;
+        const std::pair<int, int> key{e.Status() & 0x0F, e.Data1()};
+        if (e.Data2() > 0) on.insert(key);
+        else on.erase(key);
+        if (most) *most = std::max(*most, on.size());
+    }
+    return on;
+}
+
+class Session {
+public:
+    explicit Session(uint32_t seed) : rng_(seed) {}
+
+    void Act() {
+        std::vector<QWidget*> shown;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->isWindow()) shown.push_back(w);
+        Form1& main = Window<Form1>();
+        if (shown.empty()) {
+            main.show();
+            return;
+        }
+        QWidget* window = shown[Pick(shown.size())];
+        const int kind = int(Pick(100));
+        if (window == &main && kind < 20) return ClickKeyboard(main);
+        if (window == &main && kind < 30) return ClickStaff(main);
+        if (window == &main && kind < 40) return TypeKey(main);
+        if (kind < 75) return ClickButton(*window);
+        if (kind < 88) return TriggerMenuItem(*window);
+        if (kind < 94) return MoveBarOrList(*window);
+        if (window != &main) window->close(); // the frame's close control
+    }
+
+private:
+    size_t Pick(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
+    int Between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+    void ClickKeyboard(Form1& f) {
+        const QPoint press(Between(0, 506), Between(0, 89));
+        const QPoint release = Pick(10) == 0 ? QPoint(Between(-200, 700), Between(-200, 300)) : press;
+        QTest::mousePress(f.Image20, Pick(4) ? Qt::LeftButton : Qt::RightButton, {}, press);
+        QTest::mouseRelease(f.Image20, Qt::LeftButton, {}, release);
+    }
+
+    void ClickStaff(Form1& f) {
+        PictureBox* staff = f.Image3->isVisible() ? f.Image3 : f.Image2;
+        const QPoint at(Between(0, 148), Between(-50, 300));
+        QTest::mousePress(staff, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(staff, Qt::LeftButton, {}, at);
+    }
+
+    void TypeKey(Form1& f) {
+        static const Qt::Key keys[] = {Qt::Key_A, Qt::Key_Z, Qt::Key_5, Qt::Key_Space, Qt::Key_Return,
+                                       Qt::Key_Left, Qt::Key_F2, Qt::Key_Escape, Qt::Key_Tab};
+        QWidget* target = f.focusWidget() ? f.focusWidget() : &f;
+        QTest::keyClick(target, keys[Pick(std::size(keys))]);
+    }
+
+    template <class W>
+    std::vector<W*> Usable(QWidget& window) {
+        std::vector<W*> out;
+        for (W* w : window.findChildren<W*>())
+            if (w->isVisibleTo(&window) && w->isEnabled()) out.push_back(w);
+        return out;
+    }
+
+    void ClickButton(QWidget& window) {
+        std::vector<QAbstractButton*> buttons;
+        for (QAbstractButton* b : Usable<QAbstractButton>(window))
+            if (b->objectName() != "Command1" || window.objectName() != "Form1") buttons.push_back(b); // not Exit
+        if (buttons.empty()) return;
+        QAbstractButton* b = buttons[Pick(buttons.size())];
+        // A real press and release, so buttons that act on either (Test) see both.
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    }
+
+    void TriggerMenuItem(QWidget& window) {
+        std::vector<QAction*> items;
+        for (QAction* a : window.findChildren<QAction*>())
+            if (a->isEnabled() && !a->isSeparator() && !a->menu() && a->objectName() != "Quit" && !a->text().isEmpty())
+                items.push_back(a);
+        if (!items.empty()) items[Pick(items.size())]->trigger();
+    }
+
+    void MoveBarOrList(QWidget& window) {
+        auto bars = Usable<QScrollBar>(window);
+        auto combos = Usable<QComboBox>(window);
+        if (!combos.empty() && Pick(2) == 0) {
+            QComboBox* c = combos[Pick(combos.size())];
+            if (c->count() == 0) return;
+            const int index = int(Pick(size_t(c->count())));
+            c->setCurrentIndex(index);
+            emit c->activated(index);
+        } else if (!bars.empty()) {
+            QScrollBar* bar = bars[Pick(bars.size())];
+            bar->setValue(Between(bar->minimum(), bar->maximum()));
+        }
+    }
+
+    std::mt19937 rng_;
+};
+
+TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
+    const uint32_t seed = uint32_t(EnvInt("KORVALIN_SOAK_SEED", 20261209));
+    const int actions = EnvInt("KORVALIN_SOAK_ACTIONS", 3000);
+    std::cerr << "soak seed " << seed << " (replay: KORVALIN_SOAK_SEED=" << seed << "), " << actions << " actions\n";
+    SCOPED_TRACE("soak seed " + std::to_string(seed));
+
+    DestroyAllWindows();
+    ResetKorvalin1();
+    auto builtIn = std::make_shared<RecordingMidiOutput>(true, "Built-in synthesizer");
+    std::vector<std::shared_ptr<RecordingMidiOutput>> ports{
+        std::make_shared<RecordingMidiOutput>(true, "Port A"), std::make_shared<RecordingMidiOutput>(false, "Port B")};
+    SetBuiltInSynthesizer(builtIn);
+    SetMidiOutput(builtIn);
+    SetPortLister([&] {
+        std::vector<OutputChoice> list;
+        for (const auto& p : ports) list.push_back({p->Name(), [p] { return p; }});
+        return list;
+    });
+    auto prompts = std::make_shared<RecordingPrompts>();
+    SetPrompts(prompts);
+    SetPrintDialogs(std::make_shared<ScriptedPrintDialogs>()); // every print dialog is cancelled
+    SetHelp(std::make_shared<RecordingHelp>());
+    int ended = 0;
+    Form1::EndApplication() = [&] { ++ended; };
+
+    // Every window is made once before the session, so that what memory the session adds over the
+    // windows' own is what it measures.
+    Form1& main = Window<Form1>();
+    for (QAction* a : main.findChildren<QAction*>()) {
+        if (a->isSeparator() || a->menu() || a->objectName() == "Quit" || !a->isEnabled()) continue;
+        a->trigger();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != &main && w->isVisible()) w->close();
+        main.show();
+        QCoreApplication::processEvents();
+    }
+    main.Command4->click(); // the selection window
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &main && w->isVisible()) w->close();
+    main.show();
+    Session session(seed);
+    std::mt19937 answers(seed ^ 0x5eed);
+    const char* typed[] = {"1", "2", " 1", "3", "0", "x"};
+
+    long memoryAfterWarmUp = 0;
+    int done = 0;
+    int deepest = 0;
+    QEventLoop loop;
+    QTimer windDown;
+    windDown.setInterval(5);
+    QElapsedTimer clock;
+    // Each action first schedules the next one, so that an action which runs a scale (a nested
+    // event loop) is itself interrupted by the following actions, "Start" included.
+    std::function<void()> step = [&] {
+        if (done == actions) {
+            if (!windDown.isActive()) {
+                clock.start();
+                windDown.start();
+            }
+            return;
+        }
+        if (done == 100) memoryAfterWarmUp = ResidentKb(); // before a run can start inside this action
+        ++done;
+        QTimer::singleShot(0, step);
+        if (prompts->answers.size() < 2) prompts->answers.push_back(QString(typed[answers() % std::size(typed)]));
+        session.Act();
+        deepest = std::max(deepest, PlaybackRunDepth());
+    };
+    // End every run still in progress: "Stop" and "Next Note" until no run is left.
+    QObject::connect(&windDown, &QTimer::timeout, [&] {
+        KORVALIN1.StopFlag = 1;
+        KORVALIN1.NextNoteFlag = 2;
+        if (PlaybackRunDepth() == 0 || clock.elapsed() > 30000) {
+            windDown.stop();
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(0, step);
+    loop.exec();
+    ASSERT_EQ(PlaybackRunDepth(), 0) << "runs still in progress after 30 s";
+    EXPECT_EQ(done, actions);
+    EXPECT_EQ(ended, 0);
+
+    // The note-off timer ends the last note within a second of the last action.
+    QTest::qWait(1100);
+    for (const auto& device : {builtIn, ports[0], ports[1]}) {
+        size_t most = 0;
+        const auto left = Sounding(*device, &most);
+        EXPECT_LE(most, 2u) << device->Name() << ": notes were left sounding under later ones";
+        EXPECT_TRUE(left.empty()) << device->Name() << ": " << left.size() << " notes left sounding, first "
+                                  << (left.empty() ? 0 : left.begin()->second);
+    }
+    std::cerr << "deepest nesting of scale runs " << deepest << ", windows made "
+              << QApplication::topLevelWidgets().size() << "\n";
+    int struck = 0;
+    for (const auto& device : {builtIn, ports[0], ports[1]})
+        for (const auto& e : device->events) struck += e.kind == Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0;
+    EXPECT_GT(struck, actions / 100) << "the session hardly played anything";
+
+    const long memoryAtEnd = ResidentKb();
+    std::cerr << "memory after 100 actions " << memoryAfterWarmUp / 1024 << " MB, at the end " << memoryAtEnd / 1024
+              << " MB\n";
+    if (!kSanitized) {
+        EXPECT_LT(memoryAtEnd - memoryAfterWarmUp, 40 * 1024) << "memory kept growing";
+    }
+
+    DestroyAllWindows();
+    SetMidiOutput(nullptr);
+    SetPortLister(nullptr);
+    SetBuiltInSynthesizer(nullptr);
+    SetPrompts(nullptr);
+    SetPrintDialogs(nullptr);
+    SetHelp(nullptr);
+}
+
+} // namespace

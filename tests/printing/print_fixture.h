@@ -1,0 +1,76 @@
+// A fresh application for each printing case: the main window loaded on a recording MIDI output
+// and recorded message boxes, the start-up printer object, and print dialogs answered by a script
+// that prints to PDF files in a temporary folder.
+#pragma once
+
+#include "app/korvalin1.h"
+#include "app/prompts.h"
+#include "app/window_registry.h"
+#include "main_window/form1.h"
+#include "midi/midi_port.h"
+#include "printing/print_setup.h"
+#include "tests/printing/pdf_check.h"
+
+#include <QFileInfo>
+#include <QPixmap>
+#include <QWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace korvalin {
+
+struct PrintFixture : ::testing::Test {
+    void SetUp() override {
+        DestroyAllWindows();
+        ResetKorvalin1();
+        ResetSystemPrinter();
+        midi = std::make_shared<RecordingMidiOutput>();
+        SetMidiOutput(midi);
+        prompts = std::make_shared<RecordingPrompts>();
+        SetPrompts(prompts);
+        Form1::EndApplication() = [this] { ended++; };
+        dialogs = std::make_shared<ScriptedPrintDialogs>();
+        SetPrintDialogs(dialogs);
+        ASSERT_TRUE(dir.isValid());
+        // KORVALIN_KEEP_PRINTS=1 keeps the printed files to look at (the folder is named on stderr).
+        if (qEnvironmentVariableIsSet("KORVALIN_KEEP_PRINTS")) {
+            dir.setAutoRemove(false);
+            fprintf(stderr, "prints kept in %s\n", qPrintable(dir.path()));
+        }
+    }
+    void TearDown() override {
+        DestroyAllWindows();
+        SetMidiOutput(nullptr);
+        SetPrompts(nullptr);
+        SetPrintDialogs(nullptr);
+        ResetSystemPrinter();
+    }
+
+    QString Pdf(const QString& name) const { return dir.filePath(name); }
+    // With KORVALIN_KEEP_PRINTS set, also keeps a picture of a window as the screen shows it.
+    void Keep(QWidget& window, const QString& name) const {
+        if (qEnvironmentVariableIsSet("KORVALIN_KEEP_PRINTS")) window.grab().save(dir.filePath(name));
+    }
+    bool Exists(const QString& path) const { return QFileInfo::exists(path); }
+
+    // The next dialog prints to `file` with these choices.
+    void Choose(const QString& file, QPageLayout::Orientation orientation = QPageLayout::Portrait, int copies = 1,
+                QPageRanges pages = {}) {
+        dialogs->choices.push_back({true, file, orientation, copies, pages});
+    }
+    void Cancel() { dialogs->choices.push_back({false, {}, QPageLayout::Portrait, 1, {}}); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<RecordingMidiOutput> midi;
+    std::shared_ptr<RecordingPrompts> prompts;
+    std::shared_ptr<ScriptedPrintDialogs> dialogs;
+    int ended = 0;
+};
+
+// A page wider than it is high.
+inline bool Landscape(const PdfFacts& f) { return f.pageSize.width() > f.pageSize.height(); }
+
+} // namespace korvalin
