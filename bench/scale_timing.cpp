@@ -139,6 +139,8 @@ int main(int argc, char** argv) {
                 play.processPerSecond, waits.processPerSecond, poll.processPerSecond);
     std::printf("  interface thread        %.4f   %.4f    %.4f       %.4f\n", idle.threadPerSecond,
                 play.threadPerSecond, waits.threadPerSecond, poll.threadPerSecond);
+    // One line for the benchmark report to read.
+    std::printf("korvalin-scale %.3f %.3f %.5f\n", median, worst, play.processPerSecond);
     DestroyAllWindows();
     SetMidiOutput(nullptr);
     SetPrompts(nullptr);

@@ -1,16 +1,24 @@
-// Start-up and idle figures of the application:
+// The performance report of the application, one table, each figure the median of several runs
+// with its range:
 //   process start to the about box painted, main window load (with opening the synthesizer),
-//   one ShowNote, resident memory after start-up, CPU used by the idle application over 10 s.
+//   one ShowNote, a click on the keyboard to its Note On through the real event path, CPU used by
+//   the idle application over 10 s, CPU per second of scale playback, the step timing error, and
+//   resident memory after start-up.
 // The application is started as a child with KORVALIN_TRACE set; it reports its own marks on
-// standard error with CLOCK_MONOTONIC stamps, comparable with ours.
+// standard error with CLOCK_MONOTONIC stamps, comparable with ours. The scale figures come from the
+// scale_timing program next to this one.
+//   korvalin_bench [start-up runs]
 #include "app/korvalin1.h"
+#include "app/prompts.h"
 #include "app/trace.h"
 #include "app/window_registry.h"
 #include "main_window/form1.h"
+#include "main_window/picture_box.h"
 #include "midi/midi_port.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTest>
 
 #include <algorithm>
 #include <chrono>
@@ -102,6 +110,34 @@ ChildRun RunApplication(const std::string& exe, int idleSeconds) {
     return run;
 }
 
+// Passes nothing on; notes when the first Note On with a velocity arrives.
+class FirstNoteOn : public korvalin::MidiOutput {
+public:
+    bool Open() override { return true; }
+    void Send(uint32_t m) override {
+        if (at < 0 && (m & 0xF0) == 0x90 && ((m >> 16) & 0xFF) > 0) at = korvalin::MonotonicNanoseconds();
+    }
+    void Close() override {}
+    std::string Name() const override { return "clock"; }
+    int64_t at = -1;
+};
+
+struct ScaleRun {
+    double medianMs = 0, worstMs = 0, cpuPerSecond = 0;
+    bool ok = false;
+};
+
+ScaleRun RunScaleTiming(const std::string& exe) {
+    ScaleRun r;
+    FILE* out = popen((exe + " 2>/dev/null").c_str(), "r");
+    if (!out) return r;
+    char line[512];
+    while (fgets(line, sizeof line, out))
+        if (sscanf(line, "korvalin-scale %lf %lf %lf", &r.medianMs, &r.worstMs, &r.cpuPerSecond) == 3) r.ok = true;
+    pclose(out);
+    return r;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? -1 : v[v.size() / 2];
@@ -113,7 +149,7 @@ void Report(const char* what, std::vector<double> v, const char* unit) {
         std::printf("%-44s %10s\n", what, "n/a");
         return;
     }
-    std::printf("%-44s %10.2f %-4s (range %.2f .. %.2f, %zu runs)\n", what, Median(v), unit, v.front(), v.back(),
+    std::printf("%-44s %10.2f %-3s [%.2f .. %.2f] over %zu\n", what, Median(v), unit, v.front(), v.back(),
                 v.size());
 }
 
@@ -127,7 +163,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> about, load, rss, idle;
     for (int i = 0; i < runs; ++i) {
-        ChildRun r = RunApplication(exe, i == 0 ? 10 : 0);
+        ChildRun r = RunApplication(exe, i < 3 ? 10 : 0);
         if (r.aboutShownMs >= 0) about.push_back(r.aboutShownMs);
         if (r.mainLoadMs >= 0) load.push_back(r.mainLoadMs);
         if (r.rssMb >= 0) rss.push_back(r.rssMb);
@@ -138,6 +174,7 @@ int main(int argc, char** argv) {
     if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     korvalin::SetMidiOutput(std::make_shared<korvalin::RecordingMidiOutput>());
+    korvalin::SetPrompts(std::make_shared<korvalin::RecordingPrompts>()); // no box waits for an answer
     korvalin::Form1& f = korvalin::Window<korvalin::Form1>();
     std::vector<double> showNote;
     for (int round = 0; round < 5; ++round) {
@@ -148,12 +185,38 @@ int main(int argc, char** argv) {
         showNote.push_back(t.nsecsElapsed() / 1e3 / calls);
     }
 
-    std::printf("Korvalin start-up and idle figures\n");
+    // A click on the keyboard picture to its Note On, through the application's event delivery.
+    auto clock = std::make_shared<FirstNoteOn>();
+    korvalin::SetMidiOutput(clock);
+    std::vector<double> clickToNote;
+    for (int i = 0; i < 50; ++i) {
+        clock->at = -1;
+        const QPoint key(8 + 12 * (i % 40), 70);
+        const int64_t start = korvalin::MonotonicNanoseconds();
+        QTest::mouseClick(f.Image20, Qt::LeftButton, {}, key);
+        if (clock->at >= 0) clickToNote.push_back((clock->at - start) / 1e3);
+    }
+
+    // Scale playback, in a process of its own each time.
+    std::vector<double> stepMedian, stepWorst, playCpu;
+    for (int i = 0; i < 3; ++i) {
+        ScaleRun r = RunScaleTiming(dir + "scale_timing");
+        if (!r.ok) continue;
+        stepMedian.push_back(r.medianMs);
+        stepWorst.push_back(r.worstMs);
+        playCpu.push_back(100.0 * r.cpuPerSecond);
+    }
+
+    std::printf("Korvalin performance (median of runs, range in brackets)\n");
     Report("process start to about box painted", about, "ms");
     Report("main window load (tables, synthesizer open)", load, "ms");
     Report("one ShowNote", showNote, "us");
-    Report("resident memory after start-up", rss, "MB");
+    Report("click on a key to its Note On", clickToNote, "us");
     Report("idle CPU over 10 s", idle, "%");
+    Report("CPU per second of scale playback", playCpu, "%");
+    Report("step timing error, median of 50 steps", stepMedian, "ms");
+    Report("step timing error, worst of 50 steps", stepWorst, "ms");
+    Report("resident memory after start-up", rss, "MB");
     korvalin::DestroyAllWindows();
     return 0;
 }
