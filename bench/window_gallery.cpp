@@ -1,0 +1,113 @@
+// Renders every window of the application, in the states worth reviewing, to PNG files, so that a
+// developer can look at them without clicking through: window_gallery <out folder>
+// Runs on any platform plugin (offscreen by default; under Xvfb with QT_QPA_PLATFORM=xcb).
+#include "app/korvalin1.h"
+#include "app/prompts.h"
+#include "app/window_registry.h"
+#include "main_window/form1.h"
+#include "main_window/picture_box.h"
+#include "midi/midi_control.h"
+#include "midi/midi_port.h"
+#include "printing/form12.h"
+#include "reference/chart_windows.h"
+#include "reference/explainers.h"
+#include "reference/help_viewer.h"
+#include "scales/form2.h"
+#include "scales/form3.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+using namespace korvalin;
+
+namespace {
+
+QString g_out;
+
+void Save(QWidget& w, const QString& name) {
+    QApplication::processEvents();
+    w.grab().save(g_out + "/" + name + ".png");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery");
+    QDir().mkpath(g_out);
+    SetMidiOutput(std::make_shared<RecordingMidiOutput>());
+    SetPrompts(std::make_shared<RecordingPrompts>());
+    SetHelp(std::make_shared<RecordingHelp>());
+    Form1::EndApplication() = [] {};
+
+    Form1& f = Window<Form1>();
+    Save(f, "main_start");
+    f.ShowNote(87); // written Bb4: four fingerings
+    for (int i = 0; i < 4; ++i) {
+        f.Command2[i]->click();
+        Save(f, QStringLiteral("main_bb4_v%1").arg(i + 1));
+    }
+    QTest::mouseClick(f.Image20, Qt::LeftButton, {}, QPoint(183, 20)); // Db0, right half of the black key
+    Save(f, "main_key_flat_half");
+    QTest::mouseClick(f.Image20, Qt::LeftButton, {}, QPoint(179, 20)); // C#0, left half
+    Save(f, "main_key_sharp_half");
+    QTest::mouseClick(f.Image3, Qt::LeftButton, {}, QPoint(60, 129)); // the line of B1
+    Save(f, "main_staff_line");
+    f.Baritone->trigger();
+    Save(f, "main_baritone");
+
+    f.Command4_Click();
+    Form2& scales = Window<Form2>();
+    scales.Command9_Click(); // Blues
+    Save(scales, "select_scale_blues");
+    scales.Command1_Click(10);
+    Save(f, "main_scale_mode");
+
+    f.MControl->trigger();
+    Save(Window<MidiControl>(), "midi_control");
+    Window<MidiControl>().Command1_Click();
+
+    f.UFLoad->trigger();
+    Save(Window<Form3>(), "pattern_load");
+    Window<Form3>().Command1_Click();
+
+    f.Menu_Mouthpiece->trigger();
+    Save(Window<Form5>(), "mouthpiece");
+    Window<Form5>().Command3_Click();
+    f.Mnu_Reed->trigger();
+    Save(Window<Form10>(), "reed");
+    Window<Form10>().Command3_Click();
+    f.Menu_Print->trigger();
+    Window<Form4>().resize(1280, 900);
+    Save(Window<Form4>(), "fingering_chart");
+    Window<Form4>().ReturnFromCHart_Click();
+    f.Menu_Altissimo->trigger();
+    Window<Form13>().resize(1280, 900);
+    Save(Window<Form13>(), "altissimo_chart");
+    Window<Form13>().Alti_Return_Click();
+    f.Scale_Wheel->trigger();
+    Save(Window<Form8>(), "circle_of_fifths");
+    Window<Form8>().Command2_Click();
+    Save(Window<Form11>(), "circle_explained");
+    Window<Form11>().Command1_Click();
+    Window<Form8>().Command1_Click();
+    f.TransMenu->trigger();
+    Save(Window<Form9>(), "transposition");
+    Window<Form9>().Command1_Click();
+    f.Top5Menu->trigger();
+    Save(Window<Form7>(), "top5");
+    Window<Form7>().Command1_Click();
+    f.PrintScale->trigger();
+    Window<Form12>().resize(1280, 900);
+    Save(Window<Form12>(), "scale_page");
+    HelpWindow help;
+    help.ShowContents();
+    help.resize(900, 700);
+    Save(help, "help");
+    DestroyAllWindows();
+    return 0;
+}
