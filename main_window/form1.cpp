@@ -317,9 +317,6 @@ void Form1::CreateMenus() {
     Help_Contents = item(Help_Menu, "Help_Contents", "Help Contents", &Form1::Help_Contents_Click);
     Seperator2 = separator(Help_Menu, "Seperator2");
     MAbout = item(Help_Menu, "MAbout", "About", &Form1::MAbout_Click);
-
-    for (const QString& name : PendingMenuItems())
-        if (auto* a = findChild<QAction*>(name)) a->setEnabled(false);
 }
 
 void Form1::Form_Load() {

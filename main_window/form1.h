@@ -63,7 +63,7 @@ public:
     void Quit_Click();
     void Command2_Click(int index);
 
-    // Handlers owned by the other subsystems (scales, patterns, printing, sound, reference, help).
+    // Handlers defined by the other subsystems (scales/, midi/, printing/, reference/).
     void Command4_Click();   // Scales
     void Picture9_Click(int index);
     void Command8_Click();   // Start
@@ -94,8 +94,6 @@ public:
     void LoadFindHelp();          // load step 14
     void WaitTenths(float& tenths); // the wait between two scale notes
     static bool LeadInBox();      // the "Lead In" box of the MIDI control window is ticked
-    // Menu items whose windows are not in place yet: shown disabled.
-    static const QStringList& PendingMenuItems();
 
     // The window's state.
     int16_t CurrentNote = 0;
