@@ -138,14 +138,17 @@ bool IsBlackKeySpelling(int note) {
     return j >= 0 && kSpellings[j].accidental != 2;
 }
 
-int SoundingNoteFor(int written, int transposition) {
-    int s = written - transposition;
+int SoundingRowCorrection(int written) {
     switch (SpellingPosition(written)) {
     case 0: case 2: case 3: case 6: case 7: case 9: case 10: case 13: case 14: case 16:
-        return s - 1;
+        return 1;
     default:
-        return s;
+        return 0;
     }
+}
+
+int SoundingNoteFor(int written, int transposition) {
+    return written - transposition - SoundingRowCorrection(written);
 }
 
 int KeyMarkerHeight(int note) {

@@ -35,6 +35,10 @@ int SpellingPosition(int note);
 // True for the sharp- and flat-spelled positions (A#, Bb, C#, Db, D#, Eb, F#, Gb, G#, Ab).
 bool IsBlackKeySpelling(int note);
 
+// 1 for the spellings whose sounding note lies one row further down (A, Bb, B, Db, D, Eb, E, Gb,
+// G, Ab), 0 for the others and for rows outside 1..153.
+int SoundingRowCorrection(int written);
+
 // Written note number to sounding note number for an instrument `transposition` rows down:
 // w - transposition, one row lower again for the spellings A, Bb, B, Db, D, Eb, E, Gb, G, Ab.
 int SoundingNoteFor(int written, int transposition);

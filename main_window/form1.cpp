@@ -462,13 +462,7 @@ void Form1::ShowNote(int16_t n) {
 void Form1::ShowSoundingNote(int16_t s) {
     Timer2->stop();
     if (KORVALIN1.SoundOn == 1) SendNoteOff();
-    switch (SpellingPosition(CurrentNote)) {
-    case 0: case 2: case 3: case 6: case 7: case 9: case 10: case 13: case 14: case 16:
-        --s;
-        break;
-    default:
-        break;
-    }
+    s = int16_t(s - SoundingRowCorrection(CurrentNote));
     if (KORVALIN1.SoundOn == 1) SendNoteOn(s);
     Label2->setText(QString::fromStdString(NoteCell(s, Name)));
 
