@@ -5,6 +5,7 @@
 #include "midi/outputs.h"
 #include "midi/port_output.h"
 #include "midi/synth_output.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <gtest/gtest.h>
 
