@@ -337,6 +337,7 @@ struct CloseCase {
     const char* name;
     std::function<void(MidiControlTest&, MidiControl&)> close;
     bool ends = false; // the application ends
+    friend void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class MidiControlClose : public MidiControlTest, public ::testing::WithParamInterface<CloseCase> {};
@@ -395,6 +396,7 @@ struct PressCase {
     const char* name;
     std::function<void(QPushButton*)> press;
     std::function<void(QPushButton*)> release;
+    friend void PrintTo(const PressCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class MidiControlTestButton : public MidiControlTest, public ::testing::WithParamInterface<PressCase> {};
