@@ -14,6 +14,7 @@
 #include "reference/help_viewer.h"
 #include "scales/form2.h"
 #include "scales/form3.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <QAction>
 #include <QApplication>

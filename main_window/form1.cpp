@@ -391,19 +391,11 @@ int16_t Form1::SoundingNote(int16_t written) const {
     return int16_t(SoundingNoteFor(written, Transposition));
 }
 
-void Form1::SendNoteOff() {
-    KORVALIN1.MidiStatusByte = 144 + KORVALIN1.MidiChannel;
-    KORVALIN1.MidiData1 = KORVALIN1.LastMidiNote;
-    KORVALIN1.MidiData2 = 0;
-    SendMidiMessage();
-}
+void Form1::SendNoteOff() { SendMidiNoteOff(KORVALIN1.LastMidiNote); }
 
 void Form1::SendNoteOn(int16_t soundingNote) {
     KORVALIN1.LastMidiNote = NoteValue(soundingNote, Pitch);
-    KORVALIN1.MidiStatusByte = 144 + KORVALIN1.MidiChannel;
-    KORVALIN1.MidiData1 = KORVALIN1.LastMidiNote;
-    KORVALIN1.MidiData2 = KORVALIN1.NoteVelocity;
-    SendMidiMessage();
+    SendMidiNoteOn(KORVALIN1.LastMidiNote, KORVALIN1.NoteVelocity);
 }
 
 void Form1::ShowNote(int16_t n) {

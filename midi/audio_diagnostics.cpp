@@ -24,13 +24,24 @@ Store& TheStore() {
     return *store;
 }
 
-void FluidMessage(int level, const char* message, void*) {
-    static constexpr const char* kLevels[] = {"panic", "error", "warning", "info", "debug"};
-    const char* name = level >= 0 && level < 5 ? kLevels[level] : "message";
-    NoteAudioDiagnostic(std::string("fluidsynth ") + name + ": " + (message ? message : ""));
+// The handlers below are called from C code in the sound libraries, where no exception may pass:
+// a message that cannot be kept (memory exhausted) is dropped.
+void Keep(const char* prefix, const char* name, const char* text) noexcept {
+    try {
+        std::string line(prefix);
+        line += name;
+        line += text ? text : "";
+        NoteAudioDiagnostic(line);
+    } catch (...) {
+    }
 }
 
-void AlsaMessage(const char* file, int line, const char* function, int, const char* fmt, ...) {
+void FluidMessage(int level, const char* message, void*) noexcept {
+    static constexpr const char* kLevels[] = {"panic: ", "error: ", "warning: ", "info: ", "debug: "};
+    Keep("fluidsynth ", level >= 0 && level < 5 ? kLevels[level] : "message: ", message);
+}
+
+void AlsaMessage(const char* file, int line, const char* function, int, const char* fmt, ...) noexcept {
     char text[512];
     va_list args;
     va_start(args, fmt);
@@ -38,10 +49,10 @@ void AlsaMessage(const char* file, int line, const char* function, int, const ch
     va_end(args);
     char where[256];
     std::snprintf(where, sizeof where, "alsa %s:%d (%s): ", file ? file : "?", line, function ? function : "?");
-    NoteAudioDiagnostic(std::string(where) + text);
+    Keep(where, "", text);
 }
 
-void JackMessage(const char* message) { NoteAudioDiagnostic(std::string("jack: ") + (message ? message : "")); }
+void JackMessage(const char* message) noexcept { Keep("jack: ", "", message); }
 
 } // namespace
 

@@ -138,6 +138,10 @@ MidiControl::MidiControl() {
     };
     Command2 = button("Command2", "Test", 128, 108);
     Command2->installEventFilter(this);
+    // The keyboard and the accessibility action press the button without a mouse: the button's
+    // own signals sound the note for them.
+    connect(Command2, &QPushButton::pressed, this, &MidiControl::Command2_Pressed);
+    connect(Command2, &QPushButton::released, this, &MidiControl::Command2_Released);
     Command1 = button("Command1", "Done", 240, 131);
     connect(Command1, &QPushButton::clicked, this, &MidiControl::Command1_Click);
 
@@ -173,12 +177,8 @@ void MidiControl::Option1_Click(int index) {
     if (index < 0 || index > 15) return;
     // Notes are ended on the channel they are sent on: end the last one on the old channel before
     // leaving it, or it would keep sounding there (the note-off timer only speaks the new channel).
-    if (index != KORVALIN1.MidiChannel && KORVALIN1.SoundOn == 1 && KORVALIN1.LastMidiNote != 0) {
-        KORVALIN1.MidiStatusByte = 144 + KORVALIN1.MidiChannel;
-        KORVALIN1.MidiData1 = KORVALIN1.LastMidiNote;
-        KORVALIN1.MidiData2 = 0;
-        SendMidiMessage();
-    }
+    if (index != KORVALIN1.MidiChannel && KORVALIN1.SoundOn == 1 && KORVALIN1.LastMidiNote != 0)
+        SendMidiNoteOff(KORVALIN1.LastMidiNote);
     KORVALIN1.MidiChannel = int16_t(index);
 }
 
@@ -200,24 +200,34 @@ void MidiControl::HScroll1_Change() {
 void MidiControl::HScroll2_Change() {
     Label5->setText(QString::number(HScroll2->value()));
     KORVALIN1.MidiPatch = int16_t(HScroll2->value());
-    KORVALIN1.MidiStatusByte = 192 + KORVALIN1.MidiChannel;
-    KORVALIN1.MidiData1 = KORVALIN1.MidiPatch;
-    KORVALIN1.MidiData2 = 0;
-    SendMidiMessage();
-}
-
-void MidiControl::SendTestNote(int32_t velocity) {
-    KORVALIN1.MidiStatusByte = 144 + KORVALIN1.MidiChannel;
-    KORVALIN1.MidiData1 = kTestNote;
-    KORVALIN1.MidiData2 = velocity;
-    SendMidiMessage();
+    SendMidiProgramChange(KORVALIN1.MidiPatch);
 }
 
 void MidiControl::Command2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float, float) {
-    SendTestNote(KORVALIN1.NoteVelocity);
+    testSounding_ = true;
+    testByMouse_ = true;
+    SendMidiNoteOn(kTestNote, KORVALIN1.NoteVelocity);
 }
 
-void MidiControl::Command2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float, float) { SendTestNote(0); }
+void MidiControl::Command2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float, float) {
+    testSounding_ = false;
+    SendMidiNoteOff(kTestNote);
+}
+
+void MidiControl::Command2_Pressed() {
+    // A mouse press has already been heard by the event filter, before the button saw it.
+    if (testSounding_) return;
+    testSounding_ = true;
+    testByMouse_ = false;
+    SendMidiNoteOn(kTestNote, KORVALIN1.NoteVelocity);
+}
+
+void MidiControl::Command2_Released() {
+    // A note the mouse started ends only when the mouse button goes up, wherever the pointer is.
+    if (!testSounding_ || testByMouse_) return;
+    testSounding_ = false;
+    SendMidiNoteOff(kTestNote);
+}
 
 void MidiControl::Command1_Click() {
     hide();

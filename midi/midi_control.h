@@ -38,6 +38,8 @@ public:
     void Check1_Click() {}         // "Lead In" is read by playback when it starts
     void Command2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float X, float Y); // Test
     void Command2_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float X, float Y);
+    void Command2_Pressed();  // Test pressed from the keyboard or by an accessibility action
+    void Command2_Released();
     void Command1_Click(); // "Done"
     void Form_Activate();
     void Combo1_Click(); // an output chosen
@@ -81,9 +83,9 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void SendTestNote(int32_t velocity);
-
     std::vector<OutputChoice> outputs_;
+    bool testSounding_ = false; // the Test note is held down
+    bool testByMouse_ = false;  // ... by a mouse button, which alone may end it
 };
 
 } // namespace korvalin

@@ -2,12 +2,45 @@
 
 #include "app/korvalin1.h"
 
+#include <set>
+#include <utility>
+
 namespace korvalin {
 namespace {
 
 std::shared_ptr<MidiOutput>& Device() {
     static std::shared_ptr<MidiOutput> device = std::make_shared<SilentMidiOutput>();
     return device;
+}
+
+// Notes started on the current device and not yet ended, as (channel, note) on the wire, so that
+// closing can end each of them whichever part of the application started it.
+std::set<std::pair<int, int>>& Held() {
+    static std::set<std::pair<int, int>> held;
+    return held;
+}
+
+void NoteWhatSounds(uint32_t message) {
+    const int status = int(message & 0xFF);
+    const int channel = status & 0x0F;
+    const int data1 = int((message >> 8) & 0x7F);
+    const int data2 = int((message >> 16) & 0x7F);
+    std::set<std::pair<int, int>>& held = Held();
+    if ((status & 0xF0) == kNoteOnStatus) {
+        if (data2 > 0)
+            held.insert({channel, data1});
+        else
+            held.erase({channel, data1});
+    } else if ((status & 0xF0) == kControlChangeStatus && data1 == kAllNotesOffController) {
+        std::erase_if(held, [channel](const std::pair<int, int>& h) { return h.first == channel; });
+    }
+}
+
+void Send(int32_t status, int32_t data1, int32_t data2) {
+    KORVALIN1.MidiStatusByte = status;
+    KORVALIN1.MidiData1 = data1;
+    KORVALIN1.MidiData2 = data2;
+    SendMidiMessage();
 }
 
 int32_t g_nextHandle = 1;
@@ -22,6 +55,7 @@ uint32_t PackMidiMessage(int32_t status, int32_t data1, int32_t data2) {
 
 void SetMidiOutput(std::shared_ptr<MidiOutput> output) {
     Device() = output ? std::move(output) : std::make_shared<SilentMidiOutput>();
+    Held().clear();
 }
 
 std::shared_ptr<MidiOutput> CurrentMidiOutput() { return Device(); }
@@ -33,33 +67,44 @@ void OpenMidiOut() {
         return;
     }
     KORVALIN1.MidiOutHandle = g_nextHandle++;
-    KORVALIN1.MidiData2 = 0;
-    KORVALIN1.MidiStatusByte = 192 + KORVALIN1.MidiChannel;
-    KORVALIN1.MidiData1 = KORVALIN1.MidiPatch;
-    SendMidiMessage();
+    SendMidiProgramChange(KORVALIN1.MidiPatch);
     KORVALIN1.MidiReady = True;
 }
 
 void SendMidiMessage() {
-    Device()->Send(PackMidiMessage(KORVALIN1.MidiStatusByte, KORVALIN1.MidiData1, KORVALIN1.MidiData2));
+    const uint32_t message = PackMidiMessage(KORVALIN1.MidiStatusByte, KORVALIN1.MidiData1, KORVALIN1.MidiData2);
+    NoteWhatSounds(message);
+    Device()->Send(message);
+}
+
+void SendMidiNoteOn(int32_t note, int32_t velocity) { Send(kNoteOnStatus + KORVALIN1.MidiChannel, note, velocity); }
+
+void SendMidiNoteOff(int32_t note) { Send(kNoteOnStatus + KORVALIN1.MidiChannel, note, 0); }
+
+void SendMidiProgramChange(int32_t program) { Send(kProgramChangeStatus + KORVALIN1.MidiChannel, program, 0); }
+
+void SendMidiControlChange(int32_t controller, int32_t value) {
+    Send(kControlChangeStatus + KORVALIN1.MidiChannel, controller, value);
 }
 
 void CloseMidiOut() {
+    // The last note of the note display is ended as the note display itself would end it, then
+    // whatever else is still held (a Test note held down, a note left on a channel since changed),
+    // then every channel concerned is told to end all its notes, for devices that missed a note on.
+    const int channel = KORVALIN1.MidiChannel & 0x0F;
+    const std::set<std::pair<int, int>> held = Held();
+    SendMidiNoteOff(KORVALIN1.LastMidiNote);
+    std::set<int> others;
+    for (const auto& [c, note] : held) {
+        if (c == channel && note == (KORVALIN1.LastMidiNote & 0x7F)) continue;
+        Send(kNoteOnStatus + c, note, 0);
+        if (c != channel) others.insert(c);
+    }
+    SendMidiControlChange(kAllNotesOffController, 0);
+    for (int c : others) Send(kControlChangeStatus + c, kAllNotesOffController, 0);
     Device()->Close();
+    Held().clear();
     KORVALIN1.MidiOutHandle = 0;
-}
-
-std::vector<uint32_t> RecordingMidiOutput::Sent() const {
-    std::vector<uint32_t> out;
-    for (const Event& e : events)
-        if (e.kind == Kind::Send) out.push_back(e.message);
-    return out;
-}
-
-int RecordingMidiOutput::Count(Kind kind) const {
-    int n = 0;
-    for (const Event& e : events) n += e.kind == kind;
-    return n;
 }
 
 } // namespace korvalin

@@ -1,24 +1,38 @@
-// The one MIDI output the application plays on. Callers prepare a message in
-// KORVALIN1.MidiStatusByte / MidiData1 / MidiData2 and call SendMidiMessage(); the port itself
-// knows nothing of notes or windows. Which device stands behind it (the built-in synthesizer, an
-// external port, or a recorder in tests) is a MidiOutput chosen with SetMidiOutput().
+// The one MIDI output the application plays on. A message is made by one of the typed sends below
+// (note on, note off, program change, control change on MidiChannel), which fill
+// KORVALIN1.MidiStatusByte / MidiData1 / MidiData2 and call SendMidiMessage(); the registers keep
+// the last message for whatever reads them. The port itself knows nothing of windows. Which device
+// stands behind it (the built-in synthesizer, an external port, or a recorder in tests) is a
+// MidiOutput chosen with SetMidiOutput().
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace korvalin {
 
+// Status bytes of the channel messages the application sends; the channel (0 to 15) is added.
+inline constexpr int32_t kNoteOnStatus = 0x90;        // 144
+inline constexpr int32_t kControlChangeStatus = 0xB0; // 176
+inline constexpr int32_t kProgramChangeStatus = 0xC0; // 192
+// The controller that ends every note sounding on a channel.
+inline constexpr int32_t kAllNotesOffController = 123;
+
 // A device that takes packed short messages: bits 0-7 status, 8-15 first data byte, 16-23 second.
 // Implementations must make Send() and Close() harmless on a device that is not open.
+//
+// Closing leaves no note sounding: before CloseMidiOut() closes a device it sends it a note off for
+// every note the port started on it and has not ended (LastMidiNote on MidiChannel always among
+// them) and an All Notes Off on each channel concerned. A device therefore receives its silence
+// as ordinary messages before Close(), which matters for external ports, where the instrument
+// behind the port keeps sounding whatever this application does afterwards.
 class MidiOutput {
 public:
     virtual ~MidiOutput() = default;
     virtual bool Open() = 0;              // true when the device is ready to play
     virtual void Send(uint32_t message) = 0;
-    virtual void Close() = 0;
+    virtual void Close() = 0;             // called after the port has silenced the device
     virtual std::string Name() const = 0; // what the user reads when choosing an output
 };
 
@@ -36,7 +50,13 @@ void OpenMidiOut();
 // Sends KORVALIN1's prepared message on the current device.
 void SendMidiMessage();
 
-// Closes the current device (MidiReady keeps its value).
+// Typed sends on MidiChannel: each fills the three registers and calls SendMidiMessage().
+void SendMidiNoteOn(int32_t note, int32_t velocity);
+void SendMidiNoteOff(int32_t note); // a Note On with velocity 0
+void SendMidiProgramChange(int32_t program);
+void SendMidiControlChange(int32_t controller, int32_t value);
+
+// Silences the current device (see MidiOutput) and closes it. MidiReady keeps its value.
 void CloseMidiOut();
 
 // A device that fails to open and drops everything: the port's state before a device is chosen.
@@ -46,38 +66,6 @@ public:
     void Send(uint32_t) override {}
     void Close() override {}
     std::string Name() const override { return "No output"; }
-};
-
-// Remembers every open, message and close, for tests and diagnostics.
-class RecordingMidiOutput : public MidiOutput {
-public:
-    enum class Kind { Open, Send, Close };
-    struct Event {
-        Kind kind;
-        uint32_t message = 0; // for Send
-        uint8_t Status() const { return message & 0xFF; }
-        uint8_t Data1() const { return (message >> 8) & 0xFF; }
-        uint8_t Data2() const { return (message >> 16) & 0xFF; }
-    };
-
-    explicit RecordingMidiOutput(bool opens = true, std::string name = "Recorder")
-        : opens_(opens), name_(std::move(name)) {}
-
-    bool Open() override { events.push_back({Kind::Open}); isOpen = opens_; return opens_; }
-    void Send(uint32_t message) override { events.push_back({Kind::Send, message}); }
-    void Close() override { events.push_back({Kind::Close}); isOpen = false; }
-    std::string Name() const override { return name_; }
-
-    std::vector<uint32_t> Sent() const;  // the messages only, in order
-    int Count(Kind kind) const;
-    void Clear() { events.clear(); }
-
-    std::vector<Event> events;
-    bool isOpen = false;
-
-private:
-    bool opens_;
-    std::string name_;
 };
 
 } // namespace korvalin

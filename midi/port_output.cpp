@@ -15,7 +15,13 @@ constexpr const char* kClientName = "Korvalin";
 
 RtMidi::Api ApiOf(PortSystem system) { return system == PortSystem::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK; }
 
-void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) { NoteAudioDiagnostic("rtmidi: " + text); }
+// Called from inside RtMidi: nothing may leave it, not even a failed allocation.
+void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) noexcept {
+    try {
+        NoteAudioDiagnostic("rtmidi: " + text);
+    } catch (...) {
+    }
+}
 
 // RtMidi reports problems met while it is being constructed on std::cerr, before an error callback
 // can be set: those lines are taken into the diagnostics instead.
@@ -61,14 +67,13 @@ std::unique_ptr<RtMidiOut> Connect(PortSystem system) {
     return nullptr;
 }
 
+// Every port's name in the system's own numbering, empty names included, so that a position in
+// this list is the number openPort() takes.
 std::vector<std::string> PortNames(RtMidiOut& out) {
     std::vector<std::string> names;
     try {
         const unsigned count = out.getPortCount();
-        for (unsigned i = 0; i < count; ++i) {
-            std::string name = out.getPortName(i);
-            if (!name.empty()) names.push_back(std::move(name));
-        }
+        for (unsigned i = 0; i < count; ++i) names.push_back(out.getPortName(i));
     } catch (const RtMidiError& e) {
         NoteAudioDiagnostic("rtmidi: " + e.getMessage());
     }
@@ -83,7 +88,8 @@ std::vector<PortInfo> ListMidiPorts() {
         std::unique_ptr<RtMidiOut> out = Connect(system);
         if (!out) continue;
         const char* suffix = system == PortSystem::Alsa ? " (ALSA)" : " (JACK)";
-        for (std::string& name : PortNames(*out)) ports.push_back({system, name, name + suffix});
+        for (std::string& name : PortNames(*out))
+            if (!name.empty()) ports.push_back({system, name, name + suffix});
     }
     return ports;
 }
@@ -102,6 +108,13 @@ std::vector<unsigned char> ShortMessageBytes(uint32_t message) {
     }
 }
 
+std::optional<unsigned> PortNumber(const std::vector<std::string>& names, const std::string& port) {
+    if (port.empty()) return std::nullopt; // never listed, so never chosen
+    const auto found = std::find(names.begin(), names.end(), port);
+    if (found == names.end()) return std::nullopt;
+    return unsigned(found - names.begin());
+}
+
 PortOutput::PortOutput(PortInfo info) : info_(std::move(info)) {}
 
 PortOutput::~PortOutput() { Close(); }
@@ -110,14 +123,13 @@ bool PortOutput::Open() {
     if (out_) return true;
     std::unique_ptr<RtMidiOut> out = Connect(info_.system);
     if (!out) return false;
-    const std::vector<std::string> names = PortNames(*out);
-    const auto found = std::find(names.begin(), names.end(), info_.port);
-    if (found == names.end()) {
+    const std::optional<unsigned> number = PortNumber(PortNames(*out), info_.port);
+    if (!number) {
         NoteAudioDiagnostic("MIDI port has gone: " + info_.display);
         return false;
     }
     try {
-        out->openPort(unsigned(found - names.begin()), kClientName);
+        out->openPort(*number, kClientName);
     } catch (const RtMidiError& e) {
         NoteAudioDiagnostic("rtmidi: " + e.getMessage());
     }

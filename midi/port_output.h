@@ -6,6 +6,7 @@
 #include "midi/midi_port.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ private:
     PortInfo info_;
     std::unique_ptr<RtMidiOut> out_;
 };
+
+// The number under which a system lists a port, given every name it lists in order (empty names
+// included): the first with the port's name. None when the port is not there.
+std::optional<unsigned> PortNumber(const std::vector<std::string>& names, const std::string& port);
 
 // The bytes of a packed short message as they go on the wire: the status byte and as many data
 // bytes (taken to 7 bits) as its kind has. Empty when the low byte is not a channel status.

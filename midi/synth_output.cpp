@@ -177,7 +177,18 @@ void SynthEngine::StopAudio() {
 bool SynthEngine::AudioRunning() const { return fluid_ && fluid_->audio; }
 
 SynthOutput::SynthOutput(SynthSettings settings) : settings_(std::move(settings)) {
-    loader_ = std::thread([this] { engine_.Load(settings_); });
+    loader_ = std::thread([this] {
+        // A failure inside the load (memory, a library) is a load that failed, not the end of
+        // the process: the engine stays unloaded and the output then fails to open.
+        try {
+            engine_.Load(settings_);
+        } catch (...) {
+            try {
+                NoteAudioDiagnostic("soundfont load failed");
+            } catch (...) {
+            }
+        }
+    });
 }
 
 SynthOutput::~SynthOutput() {

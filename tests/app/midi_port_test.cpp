@@ -1,5 +1,6 @@
 #include "app/korvalin1.h"
 #include "midi/midi_port.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,79 @@ TEST_F(MidiPortTest, SendUsesThePreparedFields) {
     EXPECT_EQ(rec->events[0].Status(), 153);
     EXPECT_EQ(rec->events[0].Data1(), 64);
     EXPECT_EQ(rec->events[0].Data2(), 0);
+}
+
+// Each typed send fills the three registers as a caller filling them by hand would, on MidiChannel.
+TEST_F(MidiPortTest, TypedSendsFillTheRegistersOnTheChannel) {
+    struct Case {
+        const char* name;
+        void (*send)();
+        int32_t status, data1, data2;
+    };
+    const Case cases[] = {
+        {"NoteOn", [] { SendMidiNoteOn(60, 127); }, 0x92, 60, 127},
+        {"NoteOff", [] { SendMidiNoteOff(53); }, 0x92, 53, 0},
+        {"ProgramChange", [] { SendMidiProgramChange(66); }, 0xC2, 66, 0},
+        {"ControlChange", [] { SendMidiControlChange(kAllNotesOffController, 0); }, 0xB2, 123, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rec = std::make_shared<RecordingMidiOutput>();
+        SetMidiOutput(rec);
+        KORVALIN1.MidiChannel = 2;
+        c.send();
+        EXPECT_EQ(KORVALIN1.MidiStatusByte, c.status);
+        EXPECT_EQ(KORVALIN1.MidiData1, c.data1);
+        EXPECT_EQ(KORVALIN1.MidiData2, c.data2);
+        EXPECT_EQ(rec->Sent(), std::vector<uint32_t>{PackMidiMessage(c.status, c.data1, c.data2)});
+    }
+}
+
+// Closing ends, before the device closes, LastMidiNote on MidiChannel and every note started and
+// not ended (whoever started it, on whichever channel), then tells each of those channels All
+// Notes Off. What the device heard is all that counts: the close itself ends nothing.
+TEST_F(MidiPortTest, CloseEndsEveryNoteItStartedBeforeClosing) {
+    struct Case {
+        const char* name;
+        std::vector<uint32_t> before; // sent by hand before the close
+        std::vector<uint32_t> silence;
+    };
+    const uint32_t on52 = PackMidiMessage(0x91, 52, 127);
+    const Case cases[] = {
+        {"NothingSounding", {}, {PackMidiMessage(0x91, 52, 0), PackMidiMessage(0xB1, 123, 0)}},
+        {"TheLastNote", {on52}, {PackMidiMessage(0x91, 52, 0), PackMidiMessage(0xB1, 123, 0)}},
+        {"ATestNoteHeld",
+         {on52, PackMidiMessage(0x91, 64, 100)},
+         {PackMidiMessage(0x91, 52, 0), PackMidiMessage(0x91, 64, 0), PackMidiMessage(0xB1, 123, 0)}},
+        {"ANoteLeftOnAnotherChannel",
+         {PackMidiMessage(0x95, 64, 100)},
+         {PackMidiMessage(0x91, 52, 0), PackMidiMessage(0x95, 64, 0), PackMidiMessage(0xB1, 123, 0),
+          PackMidiMessage(0xB5, 123, 0)}},
+        {"EndedNotesAreNotEndedAgain",
+         {PackMidiMessage(0x95, 64, 100), PackMidiMessage(0x95, 64, 0), PackMidiMessage(0x93, 70, 1),
+          PackMidiMessage(0xB3, 123, 0)},
+         {PackMidiMessage(0x91, 52, 0), PackMidiMessage(0xB1, 123, 0)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rec = std::make_shared<RecordingMidiOutput>();
+        SetMidiOutput(rec);
+        KORVALIN1.MidiChannel = 1;
+        KORVALIN1.LastMidiNote = 52;
+        for (uint32_t m : c.before) {
+            KORVALIN1.MidiStatusByte = int32_t(m & 0xFF);
+            KORVALIN1.MidiData1 = int32_t((m >> 8) & 0xFF);
+            KORVALIN1.MidiData2 = int32_t(m >> 16);
+            SendMidiMessage();
+        }
+        rec->Clear();
+        CloseMidiOut();
+        EXPECT_EQ(rec->Sent(), c.silence);
+        ASSERT_FALSE(rec->events.empty());
+        EXPECT_EQ(rec->events.back().kind, RecordingMidiOutput::Kind::Close);
+        EXPECT_EQ(rec->Count(RecordingMidiOutput::Kind::Close), 1);
+        EXPECT_EQ(KORVALIN1.MidiOutHandle, 0);
+    }
 }
 
 } // namespace

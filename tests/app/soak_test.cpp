@@ -1,7 +1,8 @@
 // A long random session through the real windows: clicks on the keyboard and staff pictures, every
 // button, menu item, bar and list the windows offer, typed keys, scale runs started on top of one
 // another, windows opened and closed, sound switched off and on and the output switched. Sound goes
-// to recording devices. Afterwards no note may be left sounding and memory must have settled.
+// to recording devices, every 50th action switching sound or the output. No output may be closed
+// with a note sounding on it, none may be left sounding at the end, and memory must have settled.
 //
 // KORVALIN_SOAK_SEED replays a session; KORVALIN_SOAK_ACTIONS sets its length.
 #include "app/korvalin1.h"
@@ -9,11 +10,13 @@
 #include "app/window_registry.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
+#include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "midi/outputs.h"
 #include "printing/print_setup.h"
 #include "reference/help_viewer.h"
 #include "scales/playback.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -23,6 +26,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -60,19 +64,34 @@ int EnvInt(const char* name, int fallback) {
     return ok ? n : fallback;
 }
 
-// Notes still sounding on a device once its whole history has been played back, and the most
-// that ever sounded at once (the application plays one note at a time; the Test note may join it).
-std::set<std::pair<int, int>> Sounding(const RecordingMidiOutput& device, size_t* most = nullptr) {
-    std::set<std::pair<int, int>> on;
+// A device's whole history played back. A close ends nothing: an instrument behind an external
+// port keeps sounding whatever it was not told to end, so every note must have been released, or
+// its channel told All Notes Off, before the device closes.
+struct Replay {
+    std::set<std::pair<int, int>> left; // still sounding at the end
+    size_t soundingAtClose = 0;         // sounding when the device was closed
+    size_t most = 0;                    // the most at once: one note, and the Test note may join it
+};
+
+Replay Play(const RecordingMidiOutput& device) {
+    Replay r;
+    std::set<std::pair<int, int>>& on = r.left;
     for (const auto& e : device.events) {
-        if (e.kind == Kind::Close) on.clear();
-        if (e.kind != Kind::Send || (e.Status() & 0xF0) != 0x90) continue;
-        const std::pair<int, int> key{e.Status() & 0x0F, e.Data1()};
+        if (e.kind == Kind::Close) {
+            r.soundingAtClose += on.size();
+            on.clear();
+        }
+        if (e.kind != Kind::Send) continue;
+        const int channel = e.Status() & 0x0F;
+        if ((e.Status() & 0xF0) == 0xB0 && e.Data1() == 123)
+            std::erase_if(on, [channel](const std::pair<int, int>& n) { return n.first == channel; });
+        if ((e.Status() & 0xF0) != 0x90) continue;
+        const std::pair<int, int> key{channel, e.Data1()};
         if (e.Data2() > 0) on.insert(key);
         else on.erase(key);
-        if (most) *most = std::max(*most, on.size());
+        r.most = std::max(r.most, on.size());
     }
-    return on;
+    return r;
 }
 
 class Session {
@@ -97,6 +116,20 @@ public:
         if (kind < 88) return TriggerMenuItem(*window);
         if (kind < 94) return MoveBarOrList(*window);
         if (window != &main) window->close(); // the frame's close control
+    }
+
+    // Sound off or on, or another output, whichever window is up, so that closes are frequent.
+    void SwitchSoundOrOutput() {
+        MidiControl& m = Window<MidiControl>();
+        if (Pick(2) == 0) {
+            (m.Option3->isChecked() ? m.Option2 : m.Option3)->click();
+            return;
+        }
+        m.RefreshOutputs();
+        if (m.Combo1->count() == 0) return;
+        const int index = int(Pick(size_t(m.Combo1->count())));
+        m.Combo1->setCurrentIndex(index);
+        emit m.Combo1->activated(index);
     }
 
 private:
@@ -233,7 +266,10 @@ TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
         ++done;
         QTimer::singleShot(0, step);
         if (prompts->answers.size() < 2) prompts->answers.push_back(QString(typed[answers() % std::size(typed)]));
-        session.Act();
+        if (done % 50 == 0)
+            session.SwitchSoundOrOutput();
+        else
+            session.Act();
         deepest = std::max(deepest, PlaybackRunDepth());
     };
     // End every run still in progress: "Stop" and "Next Note" until no run is left.
@@ -253,13 +289,17 @@ TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
 
     // The note-off timer ends the last note within a second of the last action.
     QTest::qWait(1100);
+    int closes = 0;
     for (const auto& device : {builtIn, ports[0], ports[1]}) {
-        size_t most = 0;
-        const auto left = Sounding(*device, &most);
-        EXPECT_LE(most, 2u) << device->Name() << ": notes were left sounding under later ones";
-        EXPECT_TRUE(left.empty()) << device->Name() << ": " << left.size() << " notes left sounding, first "
-                                  << (left.empty() ? 0 : left.begin()->second);
+        const Replay r = Play(*device);
+        closes += device->Count(Kind::Close);
+        EXPECT_LE(r.most, 2u) << device->Name() << ": notes were left sounding under later ones";
+        EXPECT_EQ(r.soundingAtClose, 0u) << device->Name() << ": closed with notes still sounding";
+        EXPECT_TRUE(r.left.empty()) << device->Name() << ": " << r.left.size() << " notes left sounding, first "
+                                    << (r.left.empty() ? 0 : r.left.begin()->second);
     }
+    EXPECT_GT(closes, actions / 200) << "the session hardly closed an output";
+    std::cerr << "outputs closed " << closes << " times\n";
     std::cerr << "deepest nesting of scale runs " << deepest << ", windows made "
               << QApplication::topLevelWidgets().size() << "\n";
     int struck = 0;

@@ -1,5 +1,6 @@
 // The MIDI control window: channel, sound on and off, the bars, the Test note, the face, the
 // lead-in box and the choice of output, with recording outputs standing in for the devices.
+#include "app/end_signals.h"
 #include "app/korvalin1.h"
 #include "app/prompts.h"
 #include "app/window_registry.h"
@@ -8,7 +9,9 @@
 #include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "midi/outputs.h"
+#include "tests/support/recording_midi_output.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +21,10 @@
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <unistd.h>
 
 using namespace korvalin;
 using Kind = RecordingMidiOutput::Kind;
@@ -61,6 +68,14 @@ struct MidiControlTest : ::testing::Test {
         ASSERT_GE(index, 0) << name.toStdString() << " is not listed";
         m.Combo1->setCurrentIndex(index);
         emit m.Combo1->activated(index);
+    }
+
+    // A real signal to this process, watched as the application watches for it.
+    void Signal(int signal) {
+        EndSignals watcher(EndOnSignal);
+        ASSERT_TRUE(watcher.Watching());
+        ASSERT_EQ(::kill(::getpid(), signal), 0);
+        for (int i = 0; i < 500 && ended == 0; ++i) QTest::qWait(10);
     }
 
     bool builtInOpens = true;
@@ -314,3 +329,113 @@ TEST_F(MidiControlTest, SwitchingWhileOffOnlyChoosesAndOnOpensTheChosenOutput) {
     EXPECT_EQ(port->Sent(), std::vector<uint32_t>{Msg(192, 66, 0)});
     EXPECT_TRUE(builtIn->events.empty());
 }
+
+// Every way an output closes first ends what it sounds there: the last note of the note display,
+// a Test note held down from the keyboard, and an All Notes Off on the channel. A note-off sent
+// after the close would reach nothing, and an external instrument would keep sounding.
+struct CloseCase {
+    const char* name;
+    std::function<void(MidiControlTest&, MidiControl&)> close;
+    bool ends = false; // the application ends
+    friend void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class MidiControlClose : public MidiControlTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(MidiControlClose, EndsEveryNoteOnTheClosingOutputBeforeItCloses) {
+    auto port = std::make_shared<RecordingMidiOutput>(true, "Fake Synth:In 128:0 (ALSA)");
+    ports = {port};
+    MidiControl& m = Open();
+    m.Option1[3]->click();            // channel 4
+    Window<Form1>().Command5_Click(); // Sharpen: pitch 52 sounds
+    ASSERT_EQ(KORVALIN1.LastMidiNote, 52);
+    QTest::keyPress(m.Command2, Qt::Key_Space); // Test held down
+    ASSERT_EQ(builtIn->Sent().back(), Msg(147, 64, 127));
+    builtIn->Clear();
+
+    GetParam().close(*this, m);
+
+    const std::vector<RecordingMidiOutput::Event> expected{{Kind::Send, Msg(147, 52, 0)},
+                                                           {Kind::Send, Msg(147, 64, 0)},
+                                                           {Kind::Send, Msg(179, 123, 0)},
+                                                           {Kind::Close}};
+    ASSERT_EQ(builtIn->events.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(builtIn->events[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(builtIn->events[i].message, expected[i].message) << i;
+    }
+    EXPECT_EQ(ended, GetParam().ends ? 1 : 0);
+    for (uint32_t message : port->Sent())
+        EXPECT_NE(message & 0xF0, 0xB0u) << "the output chosen next is not told to end the old one's notes";
+    QTest::keyRelease(m.Command2, Qt::Key_Space);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, MidiControlClose,
+    ::testing::Values(CloseCase{"Off", [](MidiControlTest&, MidiControl& m) { m.Option3->click(); }},
+                      CloseCase{"SwitchingOutputs",
+                                [](MidiControlTest& t, MidiControl& m) { t.Choose(m, "Fake Synth:In 128:0 (ALSA)"); }},
+                      CloseCase{"ExitButton",
+                                [](MidiControlTest&, MidiControl&) {
+                                    Window<Form1>().findChild<QPushButton*>("Command1")->click();
+                                },
+                                true},
+                      CloseCase{"FileExit",
+                                [](MidiControlTest&, MidiControl&) {
+                                    Window<Form1>().findChild<QAction*>("Quit")->trigger();
+                                },
+                                true},
+                      CloseCase{"FrameClose", [](MidiControlTest&, MidiControl&) { Window<Form1>().close(); },
+                                true},
+                      CloseCase{"Terminated", [](MidiControlTest& t, MidiControl&) { t.Signal(SIGTERM); }, true},
+                      CloseCase{"Interrupted", [](MidiControlTest& t, MidiControl&) { t.Signal(SIGINT); }, true}),
+    [](const auto& info) { return info.param.name; });
+
+// "Test" sounds on a press of any kind and its release ends it, once each.
+struct PressCase {
+    const char* name;
+    std::function<void(QPushButton*)> press;
+    std::function<void(QPushButton*)> release;
+    friend void PrintTo(const PressCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class MidiControlTestButton : public MidiControlTest, public ::testing::WithParamInterface<PressCase> {};
+
+TEST_P(MidiControlTestButton, APressSoundsTheNoteAndItsReleaseEndsIt) {
+    MidiControl& m = Open();
+    m.Option1[1]->click();
+    builtIn->Clear();
+    GetParam().press(m.Command2);
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(145, 64, 127)});
+    GetParam().release(m.Command2);
+    EXPECT_EQ(builtIn->Sent(), (std::vector<uint32_t>{Msg(145, 64, 127), Msg(145, 64, 0)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, MidiControlTestButton,
+    ::testing::Values(
+        PressCase{"LeftMouse", [](QPushButton* b) { QTest::mousePress(b, Qt::LeftButton); },
+                  [](QPushButton* b) { QTest::mouseRelease(b, Qt::LeftButton); }},
+        PressCase{"MiddleMouse", [](QPushButton* b) { QTest::mousePress(b, Qt::MiddleButton); },
+                  [](QPushButton* b) { QTest::mouseRelease(b, Qt::MiddleButton); }},
+        // A mouse press ends only on the mouse's release, not when the pointer leaves the button.
+        PressCase{"LeftMouseDraggedOff",
+                  [](QPushButton* b) {
+                      QTest::mousePress(b, Qt::LeftButton);
+                      QTest::mouseMove(b, QPoint(-40, -40));
+                      QTest::mouseMove(b, b->rect().center());
+                  },
+                  [](QPushButton* b) { QTest::mouseRelease(b, Qt::LeftButton); }},
+        PressCase{"SpaceKey", [](QPushButton* b) { QTest::keyPress(b, Qt::Key_Space); },
+                  [](QPushButton* b) { QTest::keyRelease(b, Qt::Key_Space); }},
+        // The accessibility action presses and, a moment later, releases the button.
+        PressCase{"AccessibilityAction",
+                  [](QPushButton* b) {
+                      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
+                      ASSERT_TRUE(a && a->actionInterface());
+                      a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                  },
+                  [](QPushButton* b) {
+                      for (int i = 0; i < 500 && b->isDown(); ++i) QTest::qWait(10);
+                  }}),
+    [](const auto& info) { return info.param.name; });

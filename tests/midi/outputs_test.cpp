@@ -5,6 +5,7 @@
 #include "midi/outputs.h"
 #include "midi/port_output.h"
 #include "midi/synth_output.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -74,6 +76,25 @@ INSTANTIATE_TEST_SUITE_P(
                       BytesCase{"NotAStatusByte", PackMidiMessage(60, 64, 0), {}},
                       BytesCase{"SystemMessageNotSent", PackMidiMessage(0xF8, 0, 0), {}}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// The number a chosen port is opened under counts every port the system lists, empty names too.
+TEST(MidiPorts, TheChosenPortIsOpenedUnderItsOwnNumber) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> listed;
+        std::string chosen;
+        std::optional<unsigned> number;
+    };
+    const Case cases[] = {
+        {"First", {"Synth:In", "Monitor:In"}, "Synth:In", 0u},
+        {"AfterAnEmptyName", {"", "Monitor:In"}, "Monitor:In", 1u},
+        {"AfterSeveralEmptyNames", {"Synth:In", "", "", "Monitor:In"}, "Monitor:In", 3u},
+        {"FirstOfTwoAlike", {"", "Twin:In", "Twin:In"}, "Twin:In", 1u},
+        {"Gone", {"Synth:In"}, "Monitor:In", std::nullopt},
+        {"EmptyIsNeverAPort", {"", "Synth:In"}, "", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PortNumber(c.listed, c.chosen), c.number) << c.what;
+}
 
 class MissingPort : public ::testing::TestWithParam<PortSystem> {};
 

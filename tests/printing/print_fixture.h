@@ -10,6 +10,7 @@
 #include "midi/midi_port.h"
 #include "printing/print_setup.h"
 #include "tests/printing/pdf_check.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <QFileInfo>
 #include <QPixmap>

@@ -12,6 +12,7 @@
 #include "reference/help_search.h"
 #include "reference/help_viewer.h"
 #include "reference/text_pages.h"
+#include "tests/support/recording_midi_output.h"
 
 #include <QAction>
 #include <QApplication>
