@@ -89,9 +89,14 @@ grep -q -- '--version' <<< "$page" || fail "manual page does not describe --vers
 sed "s|/usr/lib/korvalin/korvalin|$root/usr/lib/korvalin/korvalin|" "$root/usr/bin/korvalin" > "$scratch/launcher"
 chmod +x "$scratch/launcher"
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$scratch/launcher" "$@"; }
-answer=$(run --version) || fail "korvalin --version failed"
-[ "$answer" = "korvalin $version" ] || fail "korvalin --version says \"$answer\""
-[ "$(run -v)" = "korvalin $version" ] || fail "korvalin -v differs from --version"
+# Qt's own options stay usable beside them, and none is read as a cluster holding -v or -h.
+for args in "--version" "-v" "-platform offscreen -reverse --version" "-stylesheet none.qss -v"; do
+  # shellcheck disable=SC2086 # the case is a list of words
+  answer=$(run $args) || fail "korvalin $args failed"
+  [ "$answer" = "korvalin $version" ] || fail "korvalin $args says \"$answer\""
+done
+if answer=$(run -platform offscreen --no-such-option 2>&1); then fail "an unknown option was accepted"; fi
+grep -q "Unknown option 'no-such-option'" <<< "$answer" || fail "unknown option not reported: $answer"
 answer=$(run --help) || fail "korvalin --help failed"
 for line in 'Usage: korvalin \[options\]' '-h, --help' '--help-all' '-v, --version'; do
   grep -q -- "$line" <<< "$answer" || fail "korvalin --help lacks \"$line\": $answer"
