@@ -4,7 +4,8 @@
 // antialiasing only for curves (clefs, accidentals, heads, faces, lettering).
 #include "assets/main_art.h"
 
-#include <QCoreApplication>
+#include "app/version.h"
+
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -541,10 +542,8 @@ QImage AboutPicture(qreal dpr) {
 
     const QColor text(24, 24, 24);
     p.fillPath(CentredText(SmallFont(13, true), QStringLiteral("Saxophone tutor"), kWidth / 2.0, 28), text);
-    QString version = QCoreApplication::applicationVersion();
-    if (version.isEmpty()) version = QStringLiteral("1.0");
     p.fillPath(CentredText(SmallFont(11, false),
-                           QStringLiteral("Version %1  \u2022  fingering, scales and sound").arg(version),
+                           QStringLiteral("Version " KORVALIN_VERSION "  \u2022  fingering, scales and sound"),
                            kWidth / 2.0, 182),
                text);
     return img;
