@@ -67,6 +67,7 @@ private:
             // Run from an event of its own, not from inside the event loop's own signal: an action
             // may start a run, which waits in an event loop of its own.
             QTimer::singleShot(0, &ticker_, [this, action = std::move(it->action)] {
+                if (stopped_) return; // the case is over: what the action refers to may be gone
                 held_ = false;
                 skip_ = true;
                 action();
