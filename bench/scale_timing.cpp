@@ -2,7 +2,8 @@
 //   the step timing error at a step delay of one tenth (median and worst of 50 steps), and the
 //   processor time the application uses per second of playback (ten notes shown and sounded a
 //   second), of the step waits alone, of the idle application, and of a wait that polls the event
-//   queue instead of sleeping.
+//   queue instead of sleeping; and how soon "Next Note", pressed during a 20-second step, brings
+//   the next note (median and worst of 20 presses).
 //   scale_timing [--synth]    (--synth plays on the built-in synthesizer instead of a silent recorder)
 #include "app/korvalin1.h"
 #include "app/prompts.h"
@@ -12,6 +13,7 @@
 #include "midi/midi_port.h"
 #include "scales/form2.h"
 #include "scales/playback.h"
+#include "scales/scale_catalogue.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,6 +36,7 @@ namespace {
 class TimedOutput : public MidiOutput {
 public:
     explicit TimedOutput(std::shared_ptr<MidiOutput> inner) : inner_(std::move(inner)) { clock_.start(); }
+    qint64 Now() const { return clock_.nsecsElapsed(); }
     bool Open() override { return inner_ ? inner_->Open() : true; }
     void Send(uint32_t m) override {
         if ((m & 0xF0) == 0x90 && ((m >> 16) & 0xFF) > 0) noteOns.push_back(clock_.nsecsElapsed());
@@ -130,17 +133,54 @@ int main(int argc, char** argv) {
     const double worst = *std::max_element(errorsMs.begin(), errorsMs.end(),
                                            [](double a, double b) { return std::fabs(a) < std::fabs(b); });
 
+    // "Next Note" 20 ms into each 20-second step of a 21-note pattern; each press is timed to the
+    // first Note On after it.
+    constexpr int kPresses = 20;
+    std::vector<double> nextNoteMs;
+    {
+        KORVALIN1.ScalePatterns[kUserPatternEntry].clear();
+        for (int i = 0; i <= kPresses; ++i) KORVALIN1.ScalePatterns[kUserPatternEntry] += i % 2 ? "076" : "073";
+        KORVALIN1.ScaleType = 0;
+        KORVALIN1.ScaleKey = kUserPatternKey;
+        KORVALIN1.NoteDelay = 200;
+        KORVALIN1.LoopCount = 1;
+        output->noteOns.clear();
+        size_t seen = 0;
+        qint64 pressedAt = -1;
+        QTimer presser;
+        presser.setInterval(20);
+        QObject::connect(&presser, &QTimer::timeout, [&] {
+            if (output->noteOns.size() == seen) return; // the note after the last press has not come yet
+            if (pressedAt >= 0) nextNoteMs.push_back(double(output->noteOns[seen] - pressedAt) / 1e6);
+            seen = output->noteOns.size();
+            pressedAt = output->Now();
+            f.Command11_Click();
+        });
+        presser.start();
+        f.Command8_Click();
+        presser.stop();
+    }
+    if (nextNoteMs.size() < size_t(kPresses)) {
+        std::fprintf(stderr, "only %zu presses of Next Note were timed\n", nextNoteMs.size());
+        return 1;
+    }
+    std::sort(nextNoteMs.begin(), nextNoteMs.end());
+    const double nextMedian = (nextNoteMs[kPresses / 2 - 1] + nextNoteMs[kPresses / 2]) / 2;
+
     std::printf("output: %s\n", synth ? "built-in synthesizer" : "silent recorder");
     std::printf("step timing error over %d steps at a delay of 100 ms: median %+.2f ms, worst %+.2f ms "
                 "(earliest %+.2f, latest %+.2f)\n",
                 kSteps, median, worst, sorted.front(), sorted.back());
+    std::printf("Next Note to the next note over %d presses: median %.3f ms, worst %.3f ms\n", kPresses, nextMedian,
+                nextNoteMs.back());
     std::printf("CPU seconds per second    idle     playback  waits alone  polling wait (for comparison)\n");
     std::printf("  whole process           %.4f   %.4f    %.4f       %.4f\n", idle.processPerSecond,
                 play.processPerSecond, waits.processPerSecond, poll.processPerSecond);
     std::printf("  interface thread        %.4f   %.4f    %.4f       %.4f\n", idle.threadPerSecond,
                 play.threadPerSecond, waits.threadPerSecond, poll.threadPerSecond);
     // One line for the benchmark report to read.
-    std::printf("korvalin-scale %.3f %.3f %.5f\n", median, worst, play.processPerSecond);
+    std::printf("korvalin-scale %.3f %.3f %.5f %.3f %.3f\n", median, worst, play.processPerSecond, nextMedian,
+                nextNoteMs.back());
     DestroyAllWindows();
     SetMidiOutput(nullptr);
     SetPrompts(nullptr);

@@ -2,8 +2,8 @@
 // with its range:
 //   process start to the about box painted, main window load (with opening the synthesizer),
 //   one ShowNote, a click on the keyboard to its Note On through the real event path, CPU used by
-//   the idle application over 10 s, CPU per second of scale playback, the step timing error, and
-//   resident memory after start-up.
+//   the idle application over 10 s, CPU per second of scale playback, the step timing error, the
+//   time from "Next Note" to the next note, and resident memory after start-up.
 // The application is started as a child with KORVALIN_TRACE set; it reports its own marks on
 // standard error with CLOCK_MONOTONIC stamps, comparable with ours. The scale figures come from the
 // scale_timing program next to this one.
@@ -124,7 +124,7 @@ public:
 };
 
 struct ScaleRun {
-    double medianMs = 0, worstMs = 0, cpuPerSecond = 0;
+    double medianMs = 0, worstMs = 0, cpuPerSecond = 0, nextNoteMedianMs = 0, nextNoteWorstMs = 0;
     bool ok = false;
 };
 
@@ -134,7 +134,9 @@ ScaleRun RunScaleTiming(const std::string& exe) {
     if (!out) return r;
     char line[512];
     while (fgets(line, sizeof line, out))
-        if (sscanf(line, "korvalin-scale %lf %lf %lf", &r.medianMs, &r.worstMs, &r.cpuPerSecond) == 3) r.ok = true;
+        if (sscanf(line, "korvalin-scale %lf %lf %lf %lf %lf", &r.medianMs, &r.worstMs, &r.cpuPerSecond,
+                   &r.nextNoteMedianMs, &r.nextNoteWorstMs) == 5)
+            r.ok = true;
     pclose(out);
     return r;
 }
@@ -199,13 +201,15 @@ int main(int argc, char** argv) {
     }
 
     // Scale playback, in a process of its own each time.
-    std::vector<double> stepMedian, stepWorst, playCpu;
+    std::vector<double> stepMedian, stepWorst, playCpu, nextNoteMedian, nextNoteWorst;
     for (int i = 0; i < 3; ++i) {
         ScaleRun r = RunScaleTiming(dir + "scale_timing");
         if (!r.ok) continue;
         stepMedian.push_back(r.medianMs);
         stepWorst.push_back(r.worstMs);
         playCpu.push_back(100.0 * r.cpuPerSecond);
+        nextNoteMedian.push_back(r.nextNoteMedianMs);
+        nextNoteWorst.push_back(r.nextNoteWorstMs);
     }
 
     std::printf("Korvalin performance (median of runs, range in brackets)\n");
@@ -217,6 +221,8 @@ int main(int argc, char** argv) {
     Report("CPU per second of scale playback", playCpu, "%");
     Report("step timing error, median of 50 steps", stepMedian, "ms");
     Report("step timing error, worst of 50 steps", stepWorst, "ms");
+    Report("Next Note to the next note, median of 20", nextNoteMedian, "ms");
+    Report("Next Note to the next note, worst of 20", nextNoteWorst, "ms");
     Report("resident memory after start-up", rss, "MB");
     korvalin::DestroyAllWindows();
     return 0;

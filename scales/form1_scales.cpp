@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -23,18 +24,20 @@ namespace {
 
 int g_runDepth = 0;
 
-// Start of the latest step wait, in milliseconds of a monotonic clock. All waits share it, so a
+// Start of the latest step wait, in milliseconds of the step clock. All waits share it, so a
 // wait interrupted by a run started inside it is measured, once that run is over, from the start
 // of that run's last wait.
 qint64 g_waitStartMs = 0;
 
-const QElapsedTimer& MonotonicClock() {
-    static const QElapsedTimer clock = [] {
+// Milliseconds of the step clock: the one a test has set, else the system's monotonic clock.
+qint64 StepClockNow() {
+    if (const std::function<std::int64_t()>& clock = StepClock()) return qint64(clock());
+    static const QElapsedTimer monotonic = [] {
         QElapsedTimer c;
         c.start();
         return c;
     }();
-    return clock;
+    return monotonic.elapsed();
 }
 
 constexpr int16_t kDefaultDelay = 10;
@@ -75,6 +78,11 @@ std::function<bool()>& LeadInQuestion() {
     return question;
 }
 
+std::function<std::int64_t()>& StepClock() {
+    static std::function<std::int64_t()> clock;
+    return clock;
+}
+
 void Form1::LoadFillScalePatterns() { FillScalePatterns(); }
 
 void Form1::Command4_Click() {
@@ -107,21 +115,34 @@ void Form1::Command8_Click() {
         return true;
     };
 
+    // What a pass shows while it plays, and leaves shown when it is stopped.
+    auto showPlaying = [this] {
+        Command11->show();
+        Command3->hide();
+        Command5->hide();
+    };
+
     // The lead-in: the first note three times. It leaves NextNoteFlag alone, so a key typed before
-    // the run cuts every lead-in wait short.
+    // the run cuts every lead-in wait short. "Stop" and "End" pressed during it end the run after
+    // the current wait, as they do in a pass; a "Stop" pressed before the run does not count.
     const std::function<bool()>& question = LeadInQuestion();
     if (question ? question() : LeadInBox()) {
+        KORVALIN1.StopFlag = 0;
         for (int i = 0; i < 3; ++i) {
             step(FieldValue(CurrentScalePattern(), 1));
             if (over()) return;
+            if (KORVALIN1.StopFlag == 1) {
+                // Left as a stopped pass leaves it; "End" has already left scale mode (its "Start"
+                // is hidden) and shown what belongs there.
+                if (!Command8->isHidden()) showPlaying();
+                return;
+            }
         }
     }
 
     const int16_t passes = KORVALIN1.LoopCount;
     for (int pass = 1; pass <= passes; ++pass) {
-        Command11->show();
-        Command3->hide();
-        Command5->hide();
+        showPlaying();
         KORVALIN1.StopFlag = 0;
         // The pass keeps its length; the pattern itself is read again at every step, so a new
         // selection made during the run takes over at the position reached.
@@ -137,11 +158,13 @@ void Form1::Command8_Click() {
 }
 
 void Form1::WaitTenths(float& tenths) {
-    g_waitStartMs = MonotonicClock().elapsed();
+    g_waitStartMs = StepClockNow();
     WaitStart = float(double(g_waitStartMs) / 1000.0);
+    // A clock that went back (one set by a test) counts as no time passed, so no wait is longer
+    // than its own length.
     auto remaining = [&tenths] {
-        const double end = double(g_waitStartMs) + double(tenths) * 100.0;
-        return qint64(std::ceil(end - double(MonotonicClock().elapsed())));
+        const qint64 passed = std::max<qint64>(StepClockNow() - g_waitStartMs, 0);
+        return qint64(std::ceil(double(tenths) * 100.0 - double(passed)));
     };
     auto cutShort = [] { return KORVALIN1.NextNoteFlag == 2 || Ending(); };
     if (remaining() <= 0) return;
@@ -152,17 +175,17 @@ void Form1::WaitTenths(float& tenths) {
     }
 
     // Sleep in a nested event loop until the time is up or an event handled inside it has raised
-    // NextNoteFlag (a "Next Note" click, a typed key) or begun Exit. The flag is looked at each
-    // time the loop has handled what was pending and is about to sleep, so setting it needs no
-    // signal of its own; the loop uses no processor time while it sleeps.
+    // NextNoteFlag (a "Next Note" click, a typed key) or begun Exit. The flag and the clock are
+    // looked at each time the loop has handled what was pending and is about to sleep, so setting
+    // the flag needs no signal of its own; the loop uses no processor time while it sleeps.
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&loop, &cutShort] {
-            if (cutShort()) loop.quit();
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&loop, &cutShort, &remaining] {
+            if (cutShort() || remaining() <= 0) loop.quit();
         });
     // The loop may also end early: when a run started inside this wait is over, or when Exit ends
     // every loop. Each time, the time left is measured again from the shared start.

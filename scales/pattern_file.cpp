@@ -2,6 +2,7 @@
 
 #include "app/text_number.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -105,15 +106,19 @@ const PatternLoad& PatternParser::Finish() {
 }
 
 const PatternLoad& PatternParser::Abandon(PatternFault fault) {
-    if (!Stopped()) result_.fault = fault;
+    if (Stopped()) return result_;
+    // The line being read was never read whole: it is the bad one, and its field does not count.
+    if (inLine_ && checked_) result_.pattern.resize(result_.pattern.size() - fieldLength_);
+    result_.fault = fault;
     return result_;
 }
 
-PatternLoad ParsePattern(std::string_view text) {
+PatternLoad ParsePattern(std::string_view text, std::uint64_t most) {
     PatternParser parser;
-    parser.Feed(text);
+    const std::string_view read = text.substr(0, std::size_t(std::min<std::uint64_t>(most, text.size())));
+    if (parser.Feed(read) && read.size() < text.size()) parser.Abandon(PatternFault::TooLarge);
     PatternLoad result = parser.Finish();
-    result.bytesRead = text.size();
+    result.bytesRead = read.size();
     return result;
 }
 
@@ -131,8 +136,9 @@ PatternLoad ReadPatternFile(const std::string& path) {
     PatternParser parser;
     std::uint64_t bytesRead = 0;
     std::array<char, kPatternReadChunk> chunk;
-    for (;;) {
-        const ssize_t n = ::read(file.get(), chunk.data(), chunk.size());
+    while (bytesRead < kMostPatternBytes) {
+        const auto want = std::size_t(std::min<std::uint64_t>(chunk.size(), kMostPatternBytes - bytesRead));
+        const ssize_t n = ::read(file.get(), chunk.data(), want);
         if (n < 0) {
             if (errno == EINTR) continue;
             parser.Abandon(PatternFault::ReadFailed);
@@ -142,6 +148,10 @@ PatternLoad ReadPatternFile(const std::string& path) {
         bytesRead += std::uint64_t(n);
         if (!parser.Feed(std::string_view(chunk.data(), std::size_t(n)))) break;
     }
+    // All that may be read was read and the reading goes on: the file ends there only when its
+    // size says so (a file of the system's own, which gives more than its size of 0, does not).
+    if (bytesRead == kMostPatternBytes && !parser.Stopped() && std::uint64_t(info.st_size) != kMostPatternBytes)
+        parser.Abandon(PatternFault::TooLarge);
     PatternLoad result = parser.Finish();
     result.bytesRead = bytesRead;
     return result;

@@ -6,7 +6,10 @@
 //
 // A carriage return, a carriage return followed by a line feed, and a line feed alone each end a
 // line. The reader works through a file in bounded chunks, keeps at most three characters of any
-// line, and stops at the first bad line (or as line 201 begins) without reading further.
+// line, and stops at the first bad line (or as line 201 begins) without reading further. It reads
+// at most 1 MiB in all, far more than 200 lines with comments reasonably need: a file that has not
+// ended its lines within that is refused like any other bad file, so loading takes bounded time
+// whatever the file holds.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +24,7 @@ inline constexpr int kLowestPatternNote = 70;   // A#0 (Bb)
 inline constexpr int kHighestPatternNote = 115; // F#2 (Gb)
 inline constexpr std::size_t kPatternFieldWidth = 3;
 inline constexpr std::size_t kPatternReadChunk = 16 * 1024;
+inline constexpr std::uint64_t kMostPatternBytes = 1024 * 1024;
 
 // Why a file was refused. Every one of them is reported to the user in the same words.
 enum class PatternFault {
@@ -31,6 +35,7 @@ enum class PatternFault {
     OutOfRange,         // the field does not read as a number from 70 to 115 (blank lines included)
     NotThreeCharacters, // the line is shorter than three characters
     NoLeadingZero,      // a number below 100 not written with a leading "0"
+    TooLarge,           // the text goes on past kMostPatternBytes and its reading had not stopped
 };
 
 struct PatternLoad {
@@ -53,7 +58,8 @@ public:
     bool Feed(std::string_view bytes);
     // The text has ended: the last line may lack its line end. Returns the result.
     const PatternLoad& Finish();
-    // Ends the reading with a fault of the source (the text before it keeps its fields).
+    // Ends the reading with a fault of the source: the lines read whole keep their fields, the
+    // line it cut off is the bad one.
     const PatternLoad& Abandon(PatternFault fault);
 
     bool Stopped() const { return result_.fault != PatternFault::None; }
@@ -72,12 +78,14 @@ private:
     bool afterCr_ = false;  // the last byte was a carriage return; a line feed now is part of its line end
 };
 
-// A whole pattern text at once.
-PatternLoad ParsePattern(std::string_view text);
+// A whole pattern text at once, of which only the first `most` bytes are read: a longer text is
+// TooLarge unless its reading stopped within them.
+PatternLoad ParsePattern(std::string_view text, std::uint64_t most = kMostPatternBytes);
 
 // Reads the file at `path` (a name in the system's own encoding). Only plain files are read:
 // anything else, like a file that is missing or may not be read, gives CannotOpen. Never blocks
-// waiting on a pipe or device and never holds more than one chunk of the file in memory.
+// waiting on a pipe or device, never holds more than one chunk of the file in memory and never
+// reads more than kMostPatternBytes of it.
 PatternLoad ReadPatternFile(const std::string& path);
 
 } // namespace korvalin

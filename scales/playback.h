@@ -3,6 +3,7 @@
 // and the timing benchmark watch it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace korvalin {
@@ -18,5 +19,11 @@ int PlaybackRunDepth();
 // control window (Form1::LeadInBox); tests and the benchmark may answer instead. An empty
 // function restores the default.
 std::function<bool()>& LeadInQuestion();
+
+// The clock the step wait measures with, in milliseconds of a count that never goes back. By
+// default the system's monotonic clock; tests set their own to drive time themselves, and the wait
+// then looks at it each time its event loop is about to sleep. An empty function restores the
+// default.
+std::function<std::int64_t()>& StepClock();
 
 } // namespace korvalin

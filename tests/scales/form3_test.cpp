@@ -136,9 +136,11 @@ TEST_F(PatternWindow, ABadOrUnreadableFileIsReportedOnceAndKeepsTheLinesBeforeIt
     Write("bad.stp", "090\r\n093\r\n 73\r\n096\r\n");
     Write("gone.stp", "073\n");
     Write("locked.stp", "073\n");
+    Write("huge.stp", "073"); // then 8 GB of NULs with no line end (sparse: no disk space)
+    ASSERT_TRUE(QFile::resize(dir.filePath("huge.stp"), qint64(8) << 30));
     const QByteArray locked = QFile::encodeName(dir.filePath("locked.stp"));
     ASSERT_EQ(::chmod(locked.constData(), 0), 0);
-    QStringList names{"gone.stp", "", "bad.stp"}; // "": nothing chosen
+    QStringList names{"gone.stp", "", "huge.stp", "bad.stp"}; // "": nothing chosen
     if (::access(locked.constData(), R_OK) != 0) names.prepend("locked.stp"); // else this user reads anything
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());

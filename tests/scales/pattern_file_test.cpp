@@ -110,6 +110,42 @@ TEST_F(PatternFiles, ReadingStopsAtTheFirstBadLineOrAtLine201) {
     EXPECT_EQ(ReadPatternFile(Write("comment.stp", text)).pattern, "073076");
 }
 
+// However large a file, no more than the limit is read; one that has not ended its lines within
+// the limit is refused, without the field of the line the limit cut off. The sparse files take no
+// disk space.
+TEST_F(PatternFiles, NothingPastTheLimitIsReadAndALineNotEndedWithinItIsBad) {
+    constexpr qint64 kEightGb = qint64(8) << 30;
+    auto fields = [](int lines) { return ParsePattern(GoodLines(lines)).pattern; };
+    // 200 lines that fill the limit exactly, the last one's comment padding it out.
+    std::string full = GoodLines(199) + "076 ";
+    full += std::string(kMostPatternBytes - full.size(), 'x');
+    const struct {
+        const char* name;
+        std::string head;
+        qint64 sparseSize; // 0: the file is just its head; else NULs follow it up to this size
+        std::string pattern;
+        PatternFault fault;
+    } cases[] = {
+        {"nuls.stp", "073", kEightGb, "", F::TooLarge},
+        {"lines-then-nuls.stp", GoodLines(150) + "076", kEightGb, fields(150), F::TooLarge},
+        {"no-end.stp", "073 " + std::string(kMostPatternBytes, ';'), 0, "", F::TooLarge},
+        {"one-byte-over.stp", full + "x", 0, fields(199), F::TooLarge},
+        {"exactly-the-limit.stp", full, 0, fields(199) + "076", F::None},
+        {"line-201-of-nuls.stp", GoodLines(200), kEightGb, fields(200), F::TooManyLines},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Write(c.name, c.head);
+        if (c.sparseSize > 0) {
+            ASSERT_TRUE(QFile::resize(QString::fromStdString(path), c.sparseSize));
+        }
+        const PatternLoad r = ReadPatternFile(path);
+        EXPECT_EQ(r.fault, c.fault);
+        EXPECT_EQ(r.pattern, c.pattern);
+        EXPECT_LE(r.bytesRead, kMostPatternBytes);
+    }
+}
+
 TEST(ExamplePatterns, EachLoadsAndCommentsItsFirstLine) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(KORVALIN_PATTERN_DIR)) {
