@@ -119,9 +119,7 @@ void Form1::Command8_Click() {
 
     const int16_t passes = KORVALIN1.LoopCount;
     for (int pass = 1; pass <= passes; ++pass) {
-        Command11->show();
-        Command3->hide();
-        Command5->hide();
+        SetStepButtons(StepButtons::NextNote);
         KORVALIN1.StopFlag = 0;
         // The pass keeps its length; the pattern itself is read again at every step, so a new
         // selection made during the run takes over at the position reached.
@@ -138,7 +136,6 @@ void Form1::Command8_Click() {
 
 void Form1::WaitTenths(float& tenths) {
     g_waitStartMs = MonotonicClock().elapsed();
-    WaitStart = float(double(g_waitStartMs) / 1000.0);
     auto remaining = [&tenths] {
         const double end = double(g_waitStartMs) + double(tenths) * 100.0;
         return qint64(std::ceil(end - double(MonotonicClock().elapsed())));

@@ -14,6 +14,7 @@
 #include "printing/print_setup.h"
 #include "reference/help_viewer.h"
 #include "scales/playback.h"
+#include "tests/support/find_control.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -106,12 +107,12 @@ private:
     void ClickKeyboard(Form1& f) {
         const QPoint press(Between(0, 506), Between(0, 89));
         const QPoint release = Pick(10) == 0 ? QPoint(Between(-200, 700), Between(-200, 300)) : press;
-        QTest::mousePress(f.Image20, Pick(4) ? Qt::LeftButton : Qt::RightButton, {}, press);
-        QTest::mouseRelease(f.Image20, Qt::LeftButton, {}, release);
+        QTest::mousePress(Find<PictureBox>(f, "Image20"), Pick(4) ? Qt::LeftButton : Qt::RightButton, {}, press);
+        QTest::mouseRelease(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, release);
     }
 
     void ClickStaff(Form1& f) {
-        PictureBox* staff = f.Image3->isVisible() ? f.Image3 : f.Image2;
+        PictureBox* staff = Find<PictureBox>(f, "Image3")->isVisible() ? Find<PictureBox>(f, "Image3") : Find<PictureBox>(f, "Image2");
         const QPoint at(Between(0, 148), Between(-50, 300));
         QTest::mousePress(staff, Qt::LeftButton, {}, at);
         QTest::mouseRelease(staff, Qt::LeftButton, {}, at);
@@ -204,7 +205,7 @@ TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
         main.show();
         QCoreApplication::processEvents();
     }
-    main.Command4->click(); // the selection window
+    Find<QPushButton>(main, "Command4")->click(); // the selection window
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != &main && w->isVisible()) w->close();
     main.show();

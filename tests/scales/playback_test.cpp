@@ -5,11 +5,13 @@
 #include "scales/form2.h"
 #include "scales/scale_catalogue.h"
 #include "tests/scales/scale_fixture.h"
+#include "tests/support/find_control.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -60,14 +62,14 @@ TEST_F(Playback, CMajorWithoutAChoicePlaysTwentyNineNotesAndEndsOnC0) {
     const qint64 took = run.elapsed();
     EXPECT_EQ(notes->Steps(), Fields(KORVALIN1.ScalePatterns[0]));
     EXPECT_EQ(f.CurrentNote, 73);
-    EXPECT_EQ(f.Label1->text().trimmed(), "C0");
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text().trimmed(), "C0");
     EXPECT_GE(took, 2900);
     EXPECT_LT(took, 4500);
     EXPECT_EQ(notes->struck.size(), 58u) << "each step strikes its note twice";
     // The run leaves the playing controls as they are.
-    EXPECT_FALSE(f.Command11->isHidden());
-    EXPECT_TRUE(f.Command3->isHidden());
-    EXPECT_TRUE(f.Command5->isHidden());
+    EXPECT_FALSE(Find<QPushButton>(f, "Command11")->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command3")->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command5")->isHidden());
     EXPECT_EQ(PlaybackRunDepth(), 0);
 }
 
@@ -120,7 +122,7 @@ TEST_F(Playback, StartBeforeScaleModePlaysOnlyTheLeadIn) {
     KORVALIN1.NoteDelay = 1;
     f.Command8_Click();
     EXPECT_TRUE(notes->struck.empty());
-    EXPECT_TRUE(f.Command11->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command11")->isHidden());
     leadIn = true;
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 73, 73}));
@@ -164,7 +166,7 @@ TEST_F(Playback, NextNoteEndsTheWaitAtOnce) {
     qint64 pressed = 0;
     AtStep(*notes, 1, [&] {
         pressed = notes->clock.elapsed();
-        QTest::mouseClick(f.Command11, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(f, "Command11"), Qt::LeftButton);
     });
     AtStep(*notes, 2, [&] { f.Command11_Click(); });
     f.Command8_Click();
@@ -180,7 +182,7 @@ TEST_F(Playback, TypedKeyActsAsNextNote) {
     qint64 typed = 0;
     AtStep(*notes, 1, [&] {
         typed = notes->clock.elapsed();
-        QTest::keyClick(f.Command8, Qt::Key_A);
+        QTest::keyClick(Find<QPushButton>(f, "Command8"), Qt::Key_A);
     });
     AtStep(*notes, 2, [&] { QTest::keyClick(&f, Qt::Key_Space); });
     f.Command8_Click();
@@ -205,7 +207,7 @@ TEST_F(Playback, KeyTypedWhileIdleCutsTheFirstWaitOnly) {
 TEST_F(Playback, StopEndsTheRunWhenTheCurrentWaitIsOver) {
     Form1& f = InScaleMode(Main());
     KORVALIN1.NoteDelay = 5;
-    AtStep(*notes, 2, [&] { QTest::mouseClick(f.Command7, Qt::LeftButton); });
+    AtStep(*notes, 2, [&] { QTest::mouseClick(Find<QPushButton>(f, "Command7"), Qt::LeftButton); });
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 76}));
     EXPECT_EQ(KORVALIN1.StopFlag, 1);
@@ -225,8 +227,8 @@ TEST_F(Playback, EndDuringARunLeavesScaleModeAndStopsAfterTheWait) {
     KORVALIN1.NoteDelay = 3;
     AtStep(*notes, 1, [&] {
         f.Command10_Click();
-        EXPECT_TRUE(f.Command8->isHidden());
-        EXPECT_FALSE(f.Command4->isHidden());
+        EXPECT_TRUE(Find<QPushButton>(f, "Command8")->isHidden());
+        EXPECT_FALSE(Find<QPushButton>(f, "Command4")->isHidden());
     });
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), (std::vector<int>{73}));
@@ -249,7 +251,7 @@ TEST_F(Playback, StartDuringARunPlaysARunInsideIt) {
     Form1& f = InScaleMode(Main());
     UserPattern("073076079");
     KORVALIN1.NoteDelay = 1;
-    AtStep(*notes, 1, [&] { QTest::mouseClick(f.Command8, Qt::LeftButton); });
+    AtStep(*notes, 1, [&] { QTest::mouseClick(Find<QPushButton>(f, "Command8"), Qt::LeftButton); });
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 73, 76, 79, 76, 79}));
     EXPECT_EQ(notes->struck[2].depth, 2);
@@ -270,7 +272,7 @@ TEST_F(Playback, HammeringStartNestsOnlySoDeep) {
             QObject::connect(t.get(), &QTimer::timeout, [&] {
                 ++presses;
                 deepest = std::max(deepest, PlaybackRunDepth());
-                f.Command8->click();
+                Find<QPushButton>(f, "Command8")->click();
                 if (presses == 200) f.Command7_Click();
             });
             t->start(i / 10);
