@@ -417,8 +417,6 @@ void Form1::ShowScaleName(PictureBox::Source picture, const QString& caption) {
     Label5->setAccessibleName(caption);
 }
 
-QString Form1::ScaleName() const { return Label5->text(); }
-
 int16_t Form1::SoundingNote(int16_t written) const {
     return int16_t(SoundingNoteFor(written, Transposition));
 }

@@ -107,15 +107,12 @@ public:
     // Scale mode: the chosen scale's picture and name and "Start", "Stop", "Speed", "Loop" and
     // "End" in place of "Scales" and "V1" to "V4".
     void SetScaleMode(bool on);
-    bool ScaleMode() const { return scaleMode_; }
     // What stands in the semitone place: "Sharpen" and "Flatten", nothing (a scale chosen but not
     // yet started) or "Next Note" (a scale playing).
     enum class StepButtons { Semitones, None, NextNote };
     void SetStepButtons(StepButtons buttons);
-    StepButtons StepButtonsShown() const { return stepButtons_; }
     // Names the current scale: its picture in Picture9(0) and its name in Label5.
     void ShowScaleName(PictureBox::Source picture, const QString& caption);
-    QString ScaleName() const;
 
     // How the application ends (replaced in tests so that Exit can be observed).
     static std::function<void()>& EndApplication();

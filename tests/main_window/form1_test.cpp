@@ -99,8 +99,7 @@ TEST_F(Form1Test, StartUpShowsWrittenC0OnAltoAndOnlyOpensTheOutput) {
     EXPECT_EQ(KORVALIN1.NoteVelocity, 127);
     EXPECT_EQ(KORVALIN1.MidiPatch, 66);
     // Scale controls wait for scale mode.
-    for (QWidget* w : {(QWidget*)Find<QPushButton>(f, "Command8"), (QWidget*)Find<QPushButton>(f, "Command7"), (QWidget*)Find<QPushButton>(f, "Command9"), (QWidget*)Find<QPushButton>(f, "Command6"),
-                       (QWidget*)Find<QPushButton>(f, "Command10"), (QWidget*)Find<QPushButton>(f, "Command11"), (QWidget*)Find<PictureBox>(f, "Picture9", 0), (QWidget*)Find<QLabel>(f, "Label5")})
+    for (QWidget* w : FindWidgets(f, {"Command8", "Command7", "Command9", "Command6", "Command10", "Command11", "Picture9(0)", "Label5"}))
         EXPECT_FALSE(w->isVisibleTo(&f)) << w->objectName().toStdString();
     EXPECT_TRUE(Find<QPushButton>(f, "Command4")->isVisibleTo(&f));
     EXPECT_EQ(f.windowTitle(), "Korvalin");

@@ -104,10 +104,9 @@ TEST_F(Selection, ScalesButtonOpensTheWindowAndEntersScaleMode) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(f.isVisible());
     for (QPushButton* v : FindAll<QPushButton>(f, "Command2")) EXPECT_FALSE(Shown(v));
-    for (QWidget* hidden : {(QWidget*)Find<QPushButton>(f, "Command3"), (QWidget*)Find<QPushButton>(f, "Command5"), (QWidget*)Find<QPushButton>(f, "Command11"), (QWidget*)Find<QPushButton>(f, "Command4")})
+    for (QWidget* hidden : FindWidgets(f, {"Command3", "Command5", "Command11", "Command4"}))
         EXPECT_FALSE(Shown(hidden)) << hidden->objectName().toStdString();
-    for (QWidget* shown : {(QWidget*)Find<QPushButton>(f, "Command6"), (QWidget*)Find<QPushButton>(f, "Command7"), (QWidget*)Find<QPushButton>(f, "Command9"), (QWidget*)Find<QPushButton>(f, "Command8"),
-                           (QWidget*)Find<QPushButton>(f, "Command10"), (QWidget*)Find<PictureBox>(f, "Picture9", 0), (QWidget*)Find<QLabel>(f, "Label5")})
+    for (QWidget* shown : FindWidgets(f, {"Command6", "Command7", "Command9", "Command8", "Command10", "Picture9(0)", "Label5"}))
         EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
     EXPECT_EQ(KORVALIN1.LoopCount, 1);
     EXPECT_EQ(KORVALIN1.NoteDelay, 10);
@@ -280,10 +279,9 @@ TEST_F(Selection, EndLeavesScaleMode) {
     w.Command1_Click(0);
     f.SetStepButtons(Form1::StepButtons::NextNote);
     f.Command10_Click();
-    for (QWidget* hidden : {(QWidget*)Find<QPushButton>(f, "Command6"), (QWidget*)Find<QPushButton>(f, "Command7"), (QWidget*)Find<QPushButton>(f, "Command9"), (QWidget*)Find<QPushButton>(f, "Command8"),
-                            (QWidget*)Find<QPushButton>(f, "Command10"), (QWidget*)Find<QPushButton>(f, "Command11"), (QWidget*)Find<PictureBox>(f, "Picture9", 0), (QWidget*)Find<QLabel>(f, "Label5")})
+    for (QWidget* hidden : FindWidgets(f, {"Command6", "Command7", "Command9", "Command8", "Command10", "Command11", "Picture9(0)", "Label5"}))
         EXPECT_FALSE(Shown(hidden)) << hidden->objectName().toStdString();
-    for (QWidget* shown : {(QWidget*)Find<QPushButton>(f, "Command3"), (QWidget*)Find<QPushButton>(f, "Command5"), (QWidget*)Find<QPushButton>(f, "Command4")})
+    for (QWidget* shown : FindWidgets(f, {"Command3", "Command5", "Command4"}))
         EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
     for (QPushButton* v : FindAll<QPushButton>(f, "Command2")) EXPECT_TRUE(Shown(v));
     EXPECT_EQ(KORVALIN1.StopFlag, 1);

@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QWidget>
+#include <initializer_list>
 #include <stdexcept>
 #include <vector>
 
@@ -31,6 +33,13 @@ std::vector<T*> FindAll(const QObject& window, const QString& name) {
         all.push_back(element);
     if (all.empty()) throw std::runtime_error("no control array named " + name.toStdString());
     return all;
+}
+
+// Several controls of any kind, by name ("Picture9(0)" for an array element), in the order given.
+inline std::vector<QWidget*> FindWidgets(const QObject& window, std::initializer_list<const char*> names) {
+    std::vector<QWidget*> found;
+    for (const char* name : names) found.push_back(Find<QWidget>(window, QString::fromUtf8(name)));
+    return found;
 }
 
 } // namespace korvalin
