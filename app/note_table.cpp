@@ -138,6 +138,27 @@ bool IsBlackKeySpelling(int note) {
     return j >= 0 && kSpellings[j].accidental != 2;
 }
 
+std::string RowNameOfPitch(int midi, char accidental) {
+    const int wanted = accidental == '#' ? 0 : accidental == 'b' ? 1 : 2;
+    for (int r = 1; r <= 153; ++r) {
+        if (PitchOf(r) != midi || kSpellings[(r - 1) % 17].accidental != wanted) continue;
+        std::string name = NameOf(r).substr(0, 4);
+        name.erase(name.find_last_not_of(' ') + 1);
+        return name;
+    }
+    return {};
+}
+
+bool IsSharpSpelling(int note) {
+    int j = SpellingPosition(note);
+    return j >= 0 && kSpellings[j].accidental == 0;
+}
+
+bool IsFlatSpelling(int note) {
+    int j = SpellingPosition(note);
+    return j >= 0 && kSpellings[j].accidental == 1;
+}
+
 int SoundingRowCorrection(int written) {
     switch (SpellingPosition(written)) {
     case 0: case 2: case 3: case 6: case 7: case 9: case 10: case 13: case 14: case 16:

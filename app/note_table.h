@@ -34,6 +34,15 @@ int SpellingPosition(int note);
 
 // True for the sharp- and flat-spelled positions (A#, Bb, C#, Db, D#, Eb, F#, Gb, G#, Ab).
 bool IsBlackKeySpelling(int note);
+// True for the sharp-spelled positions (A#, C#, D#, F#, G#): the row above is the flat of the same pitch.
+bool IsSharpSpelling(int note);
+// True for the flat-spelled positions (Bb, Db, Eb, Gb, Ab): the row below is the sharp of the same pitch.
+bool IsFlatSpelling(int note);
+
+// The main window's name (without its enharmonic part) of the row that spells written MIDI note
+// `midi` with `accidental` ('#', 'b', or anything else for none): "C0" for 60, "Bb1" for 70 with
+// 'b'. Empty when no row spells it so. Needs no built table.
+std::string RowNameOfPitch(int midi, char accidental);
 
 // 1 for the spellings whose sounding note lies one row further down (A, Bb, B, Db, D, Eb, E, Gb,
 // G, Ab), 0 for the others and for rows outside 1..153.

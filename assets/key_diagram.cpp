@@ -1,5 +1,7 @@
 #include "assets/key_diagram.h"
 
+#include "app/note_table.h"
+
 #include <QFile>
 #include <QFont>
 #include <QtGlobal>
@@ -201,8 +203,11 @@ QImage FingeringImage(int index, QSize size, qreal dpr) {
 QString FingeringAccessibleName(int index) {
     const FingeringEntry* e = Fingerings().Find(index);
     if (!e || e->kind == FingeringKind::Blank) return QStringLiteral("Fingering: none for this note");
-    return QStringLiteral("Fingering: written %1, %2")
-        .arg(QString::fromStdString(e->note), QString::fromStdString(e->variant));
+    // Named as the main window names the note beside it ("C0" for the player's written C4).
+    const char accidental = e->note.size() > 1 ? e->note[1] : '\0';
+    std::string name = RowNameOfPitch(e->midi, accidental);
+    if (name.empty()) name = e->note;
+    return QStringLiteral("Fingering: %1, %2").arg(QString::fromStdString(name), QString::fromStdString(e->variant));
 }
 
 QString FingeringAccessibleDescription(int index) {

@@ -59,7 +59,8 @@ void DrawFingeringPicture(QPainter& painter, const QRectF& box, int index,
 // The picture rendered at `size` logical pixels and device pixel ratio `dpr`, on white.
 QImage FingeringImage(int index, QSize size = QSize(162, 240), qreal dpr = 1.0);
 
-// What a screen reader says for the picture, e.g. "Fingering: written Bb4, bis" and
+// What a screen reader says for the picture, in the main window's note names, e.g. "Fingering:
+// Bb1, bis" (the player's written Bb4) and
 // "pressed: lh1, bis". The tooltip is the two joined by a line break.
 QString FingeringAccessibleName(int index);
 QString FingeringAccessibleDescription(int index);

@@ -260,9 +260,6 @@ const QColor kBlackKeySplit(84, 84, 84);
 const QColor kWhiteKeyFront(232, 232, 232);
 const QColor kYellowKeyFront(236, 196, 0);
 
-// Marker columns and the ledger lines under them.
-constexpr int kLedgerOverhang = 3;
-
 void DrawLedger(QPainter& p, int y, int left, int right, const QColor& ink) {
     p.fillRect(QRect(left, y, right - left + 1, 1), ink);
 }
@@ -384,15 +381,16 @@ std::vector<SignatureAccidental> KeySignatureAccidentals(int keyIndex) {
 QImage StaffPicture(bool greyed, qreal dpr) {
     const QColor paper = greyed ? kGreyPaper : kPaper;
     const QColor ink = greyed ? kGreyInk : kInk;
-    constexpr int kWidth = 147;
-    QImage img = NewImage(kWidth, 264, dpr, paper);
+    constexpr int kWidth = kStaffPictureWidth;
+    QImage img = NewImage(kWidth, kStaffPictureHeight, dpr, paper);
     QPainter p(&img);
 
-    // Written and sounding ledger segments, a little wider than the 25-pixel glyphs on them.
-    const int writtenLeft = kWrittenMarkerLeft - kLedgerOverhang;
-    const int writtenRight = kWrittenMarkerLeft + kGlyphSize - 1 + kLedgerOverhang;
-    const int soundingLeft = kSoundingMarkerLeft - kLedgerOverhang;
-    const int soundingRight = kSoundingMarkerLeft + kGlyphSize - 1 + kLedgerOverhang;
+    // Written and sounding ledger segments, a little wider than the 25-pixel glyphs on them. The
+    // marker columns are counted from the control's left, which lies kStaffPictureInset further out.
+    const int writtenLeft = kWrittenMarkerLeft - kStaffPictureInset - kLedgerOverhang;
+    const int writtenRight = kWrittenMarkerLeft - kStaffPictureInset + kGlyphSize - 1 + kLedgerOverhang;
+    const int soundingLeft = kSoundingMarkerLeft - kStaffPictureInset - kLedgerOverhang;
+    const int soundingRight = kSoundingMarkerLeft - kStaffPictureInset + kGlyphSize - 1 + kLedgerOverhang;
     for (int line = 0; line < kStaffLineCount; ++line) {
         const int y = StaffLineY(line);
         if (IsFiveLineStaffLine(line)) {
@@ -436,7 +434,7 @@ QImage StaffGlyph(int glyph, bool sounding, qreal dpr) {
     p.setRenderHint(QPainter::Antialiasing);
     const QColor colour = sounding ? kSoundingRed : kWrittenGreen;
     const qreal centreY = kGlyphHeadRow + 0.5;
-    // The head: 14 x 11 pixels, rows 6 to 16 round the centre row, at the right of the picture.
+    // The head: 14 x 11 pixels, rows 7 to 17 round the centre row, at the right of the picture.
     DrawWholeHead(p, QRectF(10, centreY - 5.5, 14, 11), colour);
     if (accidental == 0) {
         const qreal space = 4.7;
@@ -449,14 +447,14 @@ QImage StaffGlyph(int glyph, bool sounding, qreal dpr) {
 }
 
 QImage KeyboardPicture(qreal dpr) {
-    constexpr int kHeight = 90;
-    QImage img = NewImage(507, kHeight, dpr, kKeyFrame);
+    constexpr int kHeight = kKeyboardHeight;
+    QImage img = NewImage(kKeyboardWidth, kHeight, dpr, kKeyFrame);
     QPainter p(&img);
     constexpr int kKeyTop = 1, kKeyBottom = kHeight - 2; // rows 1..88; row 0 and 89 are the frame
     constexpr int kFrontRows = 4;                         // a slightly shaded front edge
     constexpr int kMiddleCKey = 14;                       // the 15th white key
     for (int i = 0; i < kWhiteKeyCount; ++i) {
-        const QRect key(2 + 12 * i, kKeyTop, 11, kKeyBottom - kKeyTop + 1);
+        const QRect key(kFirstWhiteKeyX + kWhiteKeyPitch * i, kKeyTop, kWhiteKeyPitch - 1, kKeyBottom - kKeyTop + 1);
         const bool landmark = i == kMiddleCKey;
         p.fillRect(key, landmark ? kMiddleCYellow : kPaper);
         p.fillRect(QRect(key.left(), kKeyBottom - kFrontRows + 1, key.width(), kFrontRows),
@@ -468,8 +466,9 @@ QImage KeyboardPicture(qreal dpr) {
     for (int k = 0; k < kWhiteKeyCount - 1; ++k) {
         if (!HasBlackKeyAt(k)) continue;
         const int s = KeySeparatorX(k);
-        p.fillRect(QRect(s - 3, kKeyTop, 7, kBlackKeyBottom - kKeyTop + 1), kBlackKey);
-        p.fillRect(QRect(s - 3, kBlackKeyBottom - kBlackFrontRows + 1, 7, kBlackFrontRows), kBlackKeyFront);
+        const int left = s - kHalfBlackKeyWidth, width = 2 * kHalfBlackKeyWidth + 1;
+        p.fillRect(QRect(left, kKeyTop, width, kBlackKeyBottom - kKeyTop + 1), kBlackKey);
+        p.fillRect(QRect(left, kBlackKeyBottom - kBlackFrontRows + 1, width, kBlackFrontRows), kBlackKeyFront);
         // A faint line down the middle: the left half plays the sharp, the right half the flat.
         p.fillRect(QRect(s, kKeyTop, 1, kBlackKeyBottom - kKeyTop + 1), kBlackKeySplit);
     }

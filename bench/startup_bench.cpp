@@ -16,6 +16,7 @@
 #include "main_window/picture_box.h"
 #include "midi/midi_port.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/find_control.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -196,7 +197,7 @@ int main(int argc, char** argv) {
         clock->at = -1;
         const QPoint key(8 + 12 * (i % 40), 70);
         const int64_t start = korvalin::MonotonicNanoseconds();
-        QTest::mouseClick(f.Image20, Qt::LeftButton, {}, key);
+        QTest::mouseClick(korvalin::Find<korvalin::PictureBox>(f, "Image20"), Qt::LeftButton, {}, key);
         if (clock->at >= 0) clickToNote.push_back((clock->at - start) / 1e3);
     }
 

@@ -15,6 +15,7 @@
 #include "scales/form2.h"
 #include "scales/form3.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/find_control.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,16 +50,16 @@ int main(int argc, char** argv) {
     Save(f, "main_start");
     f.ShowNote(87); // written Bb4: four fingerings
     for (int i = 0; i < 4; ++i) {
-        f.Command2[i]->click();
+        Find<QPushButton>(f, "Command2", i)->click();
         Save(f, QStringLiteral("main_bb4_v%1").arg(i + 1));
     }
-    QTest::mouseClick(f.Image20, Qt::LeftButton, {}, QPoint(183, 20)); // Db0, right half of the black key
+    QTest::mouseClick(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, QPoint(183, 20)); // Db0, right half of the black key
     Save(f, "main_key_flat_half");
-    QTest::mouseClick(f.Image20, Qt::LeftButton, {}, QPoint(179, 20)); // C#0, left half
+    QTest::mouseClick(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, QPoint(179, 20)); // C#0, left half
     Save(f, "main_key_sharp_half");
-    QTest::mouseClick(f.Image3, Qt::LeftButton, {}, QPoint(60, 129)); // the line of B1
+    QTest::mouseClick(Find<PictureBox>(f, "Image3"), Qt::LeftButton, {}, QPoint(60, 129)); // the line of B1
     Save(f, "main_staff_line");
-    f.Baritone->trigger();
+    Find<QAction>(f, "Baritone")->trigger();
     Save(f, "main_baritone");
 
     f.Command4_Click();
@@ -68,41 +69,41 @@ int main(int argc, char** argv) {
     scales.Command1_Click(10);
     Save(f, "main_scale_mode");
 
-    f.MControl->trigger();
+    Find<QAction>(f, "MControl")->trigger();
     Save(Window<MidiControl>(), "midi_control");
     Window<MidiControl>().Command1_Click();
 
-    f.UFLoad->trigger();
+    Find<QAction>(f, "UFLoad")->trigger();
     Save(Window<Form3>(), "pattern_load");
     Window<Form3>().Command1_Click();
 
-    f.Menu_Mouthpiece->trigger();
+    Find<QAction>(f, "Menu_Mouthpiece")->trigger();
     Save(Window<Form5>(), "mouthpiece");
     Window<Form5>().Command3_Click();
-    f.Mnu_Reed->trigger();
+    Find<QAction>(f, "Mnu_Reed")->trigger();
     Save(Window<Form10>(), "reed");
     Window<Form10>().Command3_Click();
-    f.Menu_Print->trigger();
+    Find<QAction>(f, "Menu_Print")->trigger();
     Window<Form4>().resize(1280, 900);
     Save(Window<Form4>(), "fingering_chart");
     Window<Form4>().ReturnFromCHart_Click();
-    f.Menu_Altissimo->trigger();
+    Find<QAction>(f, "Menu_Altissimo")->trigger();
     Window<Form13>().resize(1280, 900);
     Save(Window<Form13>(), "altissimo_chart");
     Window<Form13>().Alti_Return_Click();
-    f.Scale_Wheel->trigger();
+    Find<QAction>(f, "Scale_Wheel")->trigger();
     Save(Window<Form8>(), "circle_of_fifths");
     Window<Form8>().Command2_Click();
     Save(Window<Form11>(), "circle_explained");
     Window<Form11>().Command1_Click();
     Window<Form8>().Command1_Click();
-    f.TransMenu->trigger();
+    Find<QAction>(f, "TransMenu")->trigger();
     Save(Window<Form9>(), "transposition");
     Window<Form9>().Command1_Click();
-    f.Top5Menu->trigger();
+    Find<QAction>(f, "Top5Menu")->trigger();
     Save(Window<Form7>(), "top5");
     Window<Form7>().Command1_Click();
-    f.PrintScale->trigger();
+    Find<QAction>(f, "PrintScale")->trigger();
     Window<Form12>().resize(1280, 900);
     Save(Window<Form12>(), "scale_page");
     HelpWindow help;

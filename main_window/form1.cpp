@@ -8,6 +8,7 @@
 #include "assets/main_art.h"
 #include "main_window/hit_test.h"
 #include "main_window/picture_box.h"
+#include "main_window/window_font.h"
 #include "midi/midi_port.h"
 #include "reference/about_box.h"
 
@@ -29,27 +30,13 @@ namespace {
 
 bool g_ending = false;
 
-// Rows from which Flatten skips the sharp of the same pitch, and Sharpen the flat.
-constexpr std::array<int, 30> kFlatRows{41, 44, 48, 51, 54, 58, 61, 65, 68, 71, 75, 78, 82, 85, 88,
-                                        92, 95, 99, 102, 105, 109, 112, 116, 119, 122, 126, 129, 133, 136, 139};
-constexpr std::array<int, 30> kSharpRows{40, 43, 47, 50, 53, 57, 60, 64, 67, 70, 74, 77, 81, 84, 87,
-                                         91, 94, 98, 101, 104, 108, 111, 115, 118, 121, 125, 128, 132, 135, 138};
+// Flatten from a flat-spelled row skips the sharp of the same pitch just below it, and Sharpen
+// from a sharp-spelled row the flat just above; rows beyond the keyboard's (39 to 140) step by one.
+bool SkipsSharpBelow(int note) { return note >= 39 && note <= 140 && IsFlatSpelling(note); }
+bool SkipsFlatAbove(int note) { return note >= 39 && note <= 140 && IsSharpSpelling(note); }
 
 constexpr int kLowestSemitoneNote = 41;  // Db-2
 constexpr int kHighestSemitoneNote = 138; // A#4
-
-QFont FixedFont() {
-    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    f.setPointSizeF(9);
-    return f;
-}
-
-QFont WindowFont() {
-    QFont f = QApplication::font();
-    f.setPointSizeF(8.25);
-    f.setBold(true);
-    return f;
-}
 
 int VirtualKeyCode(const QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) return 112;
@@ -123,10 +110,14 @@ void Form1::CreateControls() {
         Image1[i] = p;
     }
 
-    Image3 = picture("Image3", 366, 2, 149, 266);
+    // The staff pictures sit 1:1 inside their border, where the hit bands and the markers expect
+    // their lines; stretched, the lines would drift off those rows.
+    Image3 = picture("Image3", 366, 2, kStaffControlWidth, kStaffControlHeight);
+    Image3->setFit(PictureBox::Fit::Framed);
     Image3->setSource([](qreal dpr) { return StaffPicture(false, dpr); });
     Image3->setAccessibleName("Staff Display");
-    Image2 = picture("Image2", 366, 2, 149, 266);
+    Image2 = picture("Image2", 366, 2, kStaffControlWidth, kStaffControlHeight);
+    Image2->setFit(PictureBox::Fit::Framed);
     Image2->setSource([](qreal dpr) { return StaffPicture(true, dpr); });
     Image2->setAccessibleName("Staff Display");
     Image2->hide();
@@ -134,7 +125,7 @@ void Form1::CreateControls() {
     // Glyph templates live outside the visible area; index 6 of each array is the marker.
     for (int g = 0; g < 7; ++g) {
         for (bool sounding : {false, true}) {
-            PictureBox* p = picture("", -100, -100, 25, 25);
+            PictureBox* p = picture("", -100, -100, kGlyphSize, kGlyphSize);
             p->setObjectName(QStringLiteral("%1(%2)").arg(sounding ? "Image36" : "Image35").arg(g));
             if (g < 6) p->setSource([g, sounding](qreal dpr) { return StaffGlyph(g, sounding, dpr); });
             p->setAccessibleName(sounding ? "Sounding note on the staff" : "Written note on the staff");
@@ -144,7 +135,7 @@ void Form1::CreateControls() {
         }
     }
 
-    Image20 = picture("Image20", 4, 272, 507, 90);
+    Image20 = picture("Image20", 4, 272, kKeyboardWidth, kKeyboardHeight);
     Image20->setSource([](qreal dpr) { return KeyboardPicture(dpr); });
     Image20->setAccessibleName("Keyboard Display");
     Image21 = picture("Image21", 0, 0, 3, 15);
@@ -163,6 +154,7 @@ void Form1::CreateControls() {
 
     Command4 = button("Command4", "Scales", "Select Scales", 170, 6, 80, 67);
     Picture9[0] = picture("Picture9(0)", 172, 2, 81, 68);
+    Picture9[0]->setFit(PictureBox::Fit::Framed);
     Picture9[0]->setSource([](qreal dpr) { return KeySignaturePicture(12, dpr); });
     Picture9[0]->setToolTip("Select Scales");
     Picture9[0]->setAccessibleName("Select Scales");
@@ -261,8 +253,11 @@ void Form1::CreateControls() {
 
 void Form1::CreateMenus() {
     QMenuBar* bar = menuBar();
+    // The menus keep the desktop's own menu font, not the window's small bold one.
+    bar->setFont(DesktopFontFor(bar));
     auto menu = [bar](const char* name, const QString& caption) {
         QMenu* m = bar->addMenu(caption);
+        m->setFont(DesktopFontFor(m));
         m->setObjectName(name);
         m->menuAction()->setObjectName(name);
         return m;
@@ -346,10 +341,7 @@ void Form1::Form_Load() {
     Label4->move(standardX ? 236 : 225, 184);
 
     // 4. Scale controls wait for scale mode.
-    Command9->hide();
-    Command8->hide();
-    Picture9[0]->hide();
-    Label5->hide();
+    StabilizeForm();
 
     // 5. Playback defaults.
     KORVALIN1.NoteDelay = 10;
@@ -387,6 +379,44 @@ void Form1::Form_Load() {
     LoadFindHelp();
 }
 
+void Form1::SetScaleMode(bool on) {
+    scaleMode_ = on;
+    StabilizeForm();
+}
+
+void Form1::SetStepButtons(StepButtons buttons) {
+    stepButtons_ = buttons;
+    StabilizeForm();
+}
+
+void Form1::StabilizeForm() {
+    // Everything the mode hides goes first, then what it shows, so that focus leaving a hidden
+    // button never lands on one that is about to go.
+    const bool semitones = stepButtons_ == StepButtons::Semitones;
+    const bool nextNote = stepButtons_ == StepButtons::NextNote;
+    const std::initializer_list<QWidget*> noteControls{Command2[0], Command2[1], Command2[2], Command2[3], Command4};
+    const std::initializer_list<QWidget*> scaleControls{Command6, Command7, Command9, Command8, Command10,
+                                                        Picture9[0], Label5};
+    for (QWidget* w : scaleMode_ ? noteControls : scaleControls) w->hide();
+    if (!nextNote) Command11->hide();
+    if (!semitones) {
+        Command3->hide();
+        Command5->hide();
+    }
+    for (QWidget* w : scaleMode_ ? scaleControls : noteControls) w->show();
+    if (semitones) {
+        Command3->show();
+        Command5->show();
+    }
+    if (nextNote) Command11->show();
+}
+
+void Form1::ShowScaleName(PictureBox::Source picture, const QString& caption) {
+    Picture9[0]->setSource(std::move(picture));
+    Label5->setText(caption);
+    Label5->setAccessibleName(caption);
+}
+
 int16_t Form1::SoundingNote(int16_t written) const {
     return int16_t(SoundingNoteFor(written, Transposition));
 }
@@ -399,8 +429,12 @@ void Form1::SendNoteOn(int16_t soundingNote) {
 }
 
 void Form1::ShowNote(int16_t n) {
+    if (DisplayNote(n)) SoundCurrentNote();
+}
+
+bool Form1::DisplayNote(int16_t n) {
     // Only note numbers of the table are shown; anything else would index outside it.
-    if (n < 0 || n >= kNoteRows || g_ending) return;
+    if (n < 0 || n >= kNoteRows || g_ending) return false;
 
     // 1-3. The fingering picture.
     for (PictureBox* p : Image1) p->hide();
@@ -425,7 +459,7 @@ void Form1::ShowNote(int16_t n) {
         Image2->hide();
         onStaff = true;
         if (symbol >= 0 && symbol < 6) Image35[6]->copyPictureFrom(*Image35[symbol]);
-        Image35[6]->move(Image3->x() + 52, Image3->y() + NoteValue(n, StaffY) - 7);
+        Image35[6]->move(Image3->x() + kWrittenMarkerLeft, Image3->y() + NoteValue(n, StaffY) - kGlyphTopAboveStaffY);
         Image35[6]->show();
     }
 
@@ -437,31 +471,24 @@ void Form1::ShowNote(int16_t n) {
         // 7. Sounding note marked too.
         ShowSoundingNote(int16_t(n - Transposition));
     } else {
-        // 8. Plain display.
-        const int16_t s = SoundingNote(n);
-        Label2->setText(QString::fromStdString(NoteCell(s, Name)));
-        Timer2->stop();
-        if (KORVALIN1.SoundOn == 1) SendNoteOff();
-        if (KORVALIN1.SoundOn == 1) SendNoteOn(s);
-        Timer2->start();
+        // 8. Plain display: the sounding note's name only; its markers keep their last place.
+        Label2->setText(QString::fromStdString(NoteCell(SoundingNote(n), Name)));
     }
 
     // 9. Variation buttons.
     const int count = NoteValue(n, FingeringCount);
     for (int i = 0; i < 4; ++i) Command2[i]->setEnabled(i < count);
+    return true;
 }
 
 void Form1::ShowSoundingNote(int16_t s) {
-    Timer2->stop();
-    if (KORVALIN1.SoundOn == 1) SendNoteOff();
     s = int16_t(s - SoundingRowCorrection(CurrentNote));
-    if (KORVALIN1.SoundOn == 1) SendNoteOn(s);
     Label2->setText(QString::fromStdString(NoteCell(s, Name)));
 
     const int symbol = NoteValue(s, StaffSymbol);
     if (symbol != 7 && NoteValue(CurrentNote, StaffSymbol) != 8) {
         if (symbol >= 0 && symbol < 6) Image36[6]->copyPictureFrom(*Image36[symbol]);
-        Image36[6]->move(Image3->x() + 102, Image3->y() + NoteValue(s, StaffY) - 7);
+        Image36[6]->move(Image3->x() + kSoundingMarkerLeft, Image3->y() + NoteValue(s, StaffY) - kGlyphTopAboveStaffY);
         Image36[6]->show();
     } else {
         Image36[6]->hide();
@@ -474,6 +501,14 @@ void Form1::ShowSoundingNote(int16_t s) {
         Image22->move(Image20->x() + keyX, Image20->y() + KeyMarkerHeight(s));
         Image22->show();
     }
+}
+
+void Form1::SoundCurrentNote() {
+    // The previous note ends and the current note's sounding note starts; Timer2 ends it a
+    // second later.
+    Timer2->stop();
+    if (KORVALIN1.SoundOn == 1) SendNoteOff();
+    if (KORVALIN1.SoundOn == 1) SendNoteOn(SoundingNote(CurrentNote));
     Timer2->start();
 }
 
@@ -514,14 +549,12 @@ void Form1::Tenor_Click() { Option3->setChecked(true); Option3_Click(); }
 void Form1::Baritone_Click() { Option4->setChecked(true); Option4_Click(); }
 
 void Form1::Command3_Click() {
-    const bool flat = std::find(kFlatRows.begin(), kFlatRows.end(), CurrentNote) != kFlatRows.end();
-    CurrentNote = int16_t(CurrentNote - (flat ? 2 : 1));
+    CurrentNote = int16_t(CurrentNote - (SkipsSharpBelow(CurrentNote) ? 2 : 1));
     ShowNote(CurrentNote < kLowestSemitoneNote ? int16_t(kLowestSemitoneNote) : CurrentNote);
 }
 
 void Form1::Command5_Click() {
-    const bool sharp = std::find(kSharpRows.begin(), kSharpRows.end(), CurrentNote) != kSharpRows.end();
-    CurrentNote = int16_t(CurrentNote + (sharp ? 2 : 1));
+    CurrentNote = int16_t(CurrentNote + (SkipsFlatAbove(CurrentNote) ? 2 : 1));
     ShowNote(CurrentNote > kHighestSemitoneNote ? int16_t(kHighestSemitoneNote) : CurrentNote);
 }
 

@@ -1,7 +1,8 @@
 // Form1, the main window: the fingering picture, the grand staff and the keyboard with the markers of
 // the written and the sounding note, their names, the instrument choice and the scale controls.
-// Every way of choosing a note ends in ShowNote. Controls are public, as the other windows set the
-// main window's scale-mode controls directly.
+// Every way of choosing a note ends in ShowNote. The controls are the window's own: other windows
+// change its mode (scale mode, the step buttons, the scale's name) through the functions below,
+// and StabilizeForm derives what the scale controls show from that mode.
 #pragma once
 
 #include <QMainWindow>
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "main_window/picture_box.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -17,8 +20,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace korvalin {
-
-class PictureBox;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -29,9 +30,13 @@ public:
     // The load sequence, run once when the window is first created.
     void Form_Load();
 
-    // The note display.
+    // The note display. ShowNote shows written note n and sounds it; DisplayNote only shows it
+    // (false when n is not shown: outside the table, or the application is ending), and
+    // SoundCurrentNote ends the previous note and sounds the current one.
     void ShowNote(int16_t n);
-    void ShowSoundingNote(int16_t s);
+    bool DisplayNote(int16_t n);
+    void SoundCurrentNote();
+    void ShowSoundingNote(int16_t s); // marks sounding note s (before its spelling correction)
     int16_t SoundingNote(int16_t written) const;
     void Timer2_Timer();
     void SDisplay_Click();
@@ -98,9 +103,40 @@ public:
     // The window's state.
     int16_t CurrentNote = 0;
     int16_t Transposition = 0;
-    float WaitStart = 0; // start of the current step wait, in seconds
 
-    // Controls, by their design names.
+    // Scale mode: the chosen scale's picture and name and "Start", "Stop", "Speed", "Loop" and
+    // "End" in place of "Scales" and "V1" to "V4".
+    void SetScaleMode(bool on);
+    // What stands in the semitone place: "Sharpen" and "Flatten", nothing (a scale chosen but not
+    // yet started) or "Next Note" (a scale playing).
+    enum class StepButtons { Semitones, None, NextNote };
+    void SetStepButtons(StepButtons buttons);
+    // Names the current scale: its picture in Picture9(0) and its name in Label5.
+    void ShowScaleName(PictureBox::Source picture, const QString& caption);
+
+    // How the application ends (replaced in tests so that Exit can be observed).
+    static std::function<void()>& EndApplication();
+    // True once Exit has begun: nothing is shown or sounded after that.
+    static bool Ending();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void StabilizeForm();
+    void SelectInstrument(int16_t transposition, QAction* checked);
+    void SendNoteOff();
+    void SendNoteOn(int16_t soundingNote);
+    void Exit();
+    float ToPixelsX(qreal px) const;
+
+    bool scaleMode_ = false;
+    StepButtons stepButtons_ = StepButtons::Semitones;
+
+    // Controls, by their design names (also their object names).
     std::array<PictureBox*, 99> Image1{};
     PictureBox* Image3 = nullptr;  // staff
     PictureBox* Image2 = nullptr;  // greyed staff
@@ -164,24 +200,6 @@ public:
     QAction* Help_Contents = nullptr;
     QAction* Seperator2 = nullptr;
     QAction* MAbout = nullptr;
-
-    // How the application ends (replaced in tests so that Exit can be observed).
-    static std::function<void()>& EndApplication();
-    // True once Exit has begun: nothing is shown or sounded after that.
-    static bool Ending();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void CreateControls();
-    void CreateMenus();
-    void SelectInstrument(int16_t transposition, QAction* checked);
-    void SendNoteOff();
-    void SendNoteOn(int16_t soundingNote);
-    void Exit();
-    float ToPixelsX(qreal px) const;
 };
 
 } // namespace korvalin

@@ -1,5 +1,7 @@
 #include "main_window/picture_box.h"
 
+#include "assets/main_geometry.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -16,6 +18,11 @@ void PictureBox::setSource(Source source) {
     source_ = std::move(source);
     cache_ = QImage();
     cacheDpr_ = 0;
+    update();
+}
+
+void PictureBox::setFit(Fit fit) {
+    fit_ = fit;
     update();
 }
 
@@ -47,6 +54,17 @@ void PictureBox::paintEvent(QPaintEvent*) {
     const QTransform t = p.deviceTransform();
     const qreal scale = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
     const QImage img = source_ && scale > devicePixelRatioF() * 1.01 ? source_(scale) : image();
+    if (fit_ == Fit::Framed) {
+        p.setPen(QPen(palette().color(QPalette::Dark), kPictureBorder));
+        p.setBrush(Qt::NoBrush);
+        const qreal half = kPictureBorder / 2.0;
+        p.drawRect(QRectF(rect()).adjusted(half, half, -half, -half));
+        if (img.isNull()) return;
+        // Only a picture larger than the inside of the frame is cut at its edge.
+        p.setClipRect(rect().adjusted(kPictureBorder, kPictureBorder, -kPictureBorder, -kPictureBorder));
+        p.drawImage(QRectF(QPointF(kPictureBorder, kPictureBorder), img.deviceIndependentSize()), img);
+        return;
+    }
     if (img.isNull()) return;
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(rect()), img);

@@ -5,6 +5,7 @@
 #include "assets/main_art.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
+#include "main_window/window_font.h"
 #include "midi/midi_port.h"
 
 #include <QApplication>
@@ -29,13 +30,6 @@ constexpr int kClassicClientHeight = 271;
 constexpr int kOutputRowHeight = 34;
 
 constexpr int kTestNote = 64;
-
-QFont WindowFont() {
-    QFont f = QApplication::font();
-    f.setPointSizeF(8.25);
-    f.setBold(true);
-    return f;
-}
 
 float TwipsPerPixel(int16_t factor) { return factor > 0 ? float(factor) : 15.0f; }
 

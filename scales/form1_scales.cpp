@@ -115,13 +115,6 @@ void Form1::Command8_Click() {
         return true;
     };
 
-    // What a pass shows while it plays, and leaves shown when it is stopped.
-    auto showPlaying = [this] {
-        Command11->show();
-        Command3->hide();
-        Command5->hide();
-    };
-
     // The lead-in: the first note three times. It leaves NextNoteFlag alone, so a key typed before
     // the run cuts every lead-in wait short. "Stop" and "End" pressed during it end the run after
     // the current wait, as they do in a pass; a "Stop" pressed before the run does not count.
@@ -132,9 +125,9 @@ void Form1::Command8_Click() {
             step(FieldValue(CurrentScalePattern(), 1));
             if (over()) return;
             if (KORVALIN1.StopFlag == 1) {
-                // Left as a stopped pass leaves it; "End" has already left scale mode (its "Start"
-                // is hidden) and shown what belongs there.
-                if (!Command8->isHidden()) showPlaying();
+                // Left as a stopped pass leaves it; "End" has already left scale mode and shown what
+                // belongs there.
+                if (scaleMode_) SetStepButtons(StepButtons::NextNote);
                 return;
             }
         }
@@ -142,7 +135,7 @@ void Form1::Command8_Click() {
 
     const int16_t passes = KORVALIN1.LoopCount;
     for (int pass = 1; pass <= passes; ++pass) {
-        showPlaying();
+        SetStepButtons(StepButtons::NextNote);
         KORVALIN1.StopFlag = 0;
         // The pass keeps its length; the pattern itself is read again at every step, so a new
         // selection made during the run takes over at the position reached.
@@ -159,7 +152,6 @@ void Form1::Command8_Click() {
 
 void Form1::WaitTenths(float& tenths) {
     g_waitStartMs = StepClockNow();
-    WaitStart = float(double(g_waitStartMs) / 1000.0);
     // A clock that went back (one set by a test) counts as no time passed, so no wait is longer
     // than its own length.
     auto remaining = [&tenths] {

@@ -5,6 +5,7 @@
 #include "assets/main_art.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
+#include "main_window/window_font.h"
 #include "scales/scale_catalogue.h"
 #include "scales/scale_mode.h"
 
@@ -25,13 +26,6 @@ struct KeyRow {
 };
 constexpr std::array<KeyRow, 3> kKeyRows{{{0, 32, 96}, {5, 136, 200}, {10, 240, 304}}};
 constexpr int kPictureOffsetTwips = 130; // key pictures move right on screens that are not 15 twips per pixel
-
-QFont WindowFont() {
-    QFont f = QApplication::font();
-    f.setPointSizeF(8.25);
-    f.setBold(true);
-    return f;
-}
 
 QFont SerifFont(const char* family, qreal points) {
     QFont f(family);

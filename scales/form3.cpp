@@ -144,11 +144,7 @@ void Form3::LoadPattern() {
     // Scale mode on the main window, named "User Set" with the picture of no accidentals.
     Form1& main = Window<Form1>();
     EnterScaleMode(main);
-    main.Picture9[0]->copyPictureFrom(*Image1[0]);
-    main.Picture9[0]->show();
-    const QString caption = QString::fromUtf8(kUserPatternCaption);
-    main.Label5->setText(caption);
-    main.Label5->setAccessibleName(caption);
+    main.ShowScaleName(Image1[0]->source(), QString::fromUtf8(kUserPatternCaption));
 
     ReturnToMainWindow();
 }

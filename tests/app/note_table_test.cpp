@@ -143,9 +143,10 @@ TEST_F(NoteTableTest, StaffSymbolsByAccidentalAndLine) {
         int j = SpellingPosition(r);
         int expected = (j == 1 || j == 5 || j == 8 || j == 12 || j == 15) ? 0 : IsBlackKeySpelling(r) ? 1 : 2;
         EXPECT_EQ(accidental, expected) << r;
-        // Lines sit every 12 pixels from y = 9; a marker placed at StaffY - 7 has the staff's line
-        // through its row 11 exactly when the note sits on a line (glyphs 0 to 2).
-        bool onLine = (NoteValue(r, StaffY) - 7 + 11 - 9) % 12 == 0;
+        // Lines sit every 12 pixels from row 9 of the picture, which lies one pixel inside its
+        // control; a marker placed at StaffY - 7 in the control has the staff's line through its
+        // row 12 exactly when the note sits on a line (glyphs 0 to 2).
+        bool onLine = (NoteValue(r, StaffY) - 7 + 12 - 1 - 9) % 12 == 0;
         EXPECT_EQ(g < 3, onLine) << r;
     }
 }

@@ -17,6 +17,7 @@
 #include "reference/help_viewer.h"
 #include "scales/playback.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/find_control.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -139,12 +140,12 @@ private:
     void ClickKeyboard(Form1& f) {
         const QPoint press(Between(0, 506), Between(0, 89));
         const QPoint release = Pick(10) == 0 ? QPoint(Between(-200, 700), Between(-200, 300)) : press;
-        QTest::mousePress(f.Image20, Pick(4) ? Qt::LeftButton : Qt::RightButton, {}, press);
-        QTest::mouseRelease(f.Image20, Qt::LeftButton, {}, release);
+        QTest::mousePress(Find<PictureBox>(f, "Image20"), Pick(4) ? Qt::LeftButton : Qt::RightButton, {}, press);
+        QTest::mouseRelease(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, release);
     }
 
     void ClickStaff(Form1& f) {
-        PictureBox* staff = f.Image3->isVisible() ? f.Image3 : f.Image2;
+        PictureBox* staff = Find<PictureBox>(f, "Image3")->isVisible() ? Find<PictureBox>(f, "Image3") : Find<PictureBox>(f, "Image2");
         const QPoint at(Between(0, 148), Between(-50, 300));
         QTest::mousePress(staff, Qt::LeftButton, {}, at);
         QTest::mouseRelease(staff, Qt::LeftButton, {}, at);
@@ -237,7 +238,7 @@ TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
         main.show();
         QCoreApplication::processEvents();
     }
-    main.Command4->click(); // the selection window
+    Find<QPushButton>(main, "Command4")->click(); // the selection window
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != &main && w->isVisible()) w->close();
     main.show();
@@ -289,7 +290,7 @@ TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
 
     // The note-off timer ends the last note a second after the last action; a loaded machine may
     // fire it late, so wait until every output is silent (or long past the timer) before judging.
-    QTest::qWaitFor([&] {
+    (void)QTest::qWaitFor([&] {
         for (const auto& device : {builtIn, ports[0], ports[1]})
             if (!Play(*device).left.empty()) return false;
         return true;

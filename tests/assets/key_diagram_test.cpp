@@ -118,7 +118,8 @@ TEST(KeyDiagram, LayoutPlayersKnow) {
     for (SaxKey k : {SaxKey::LowEb, SaxKey::LowC}) beside(k, false, SaxKey::Rh3, SaxKey::LowC);
 }
 
-// What a screen reader reads for the picture the main window shows, with V1..V4 of written Bb4.
+// What a screen reader reads for the picture the main window shows, with V1..V4 of Bb1 (the
+// player's written Bb4), named as the main window names notes.
 struct Spoken {
     int picture;
     const char* name;
@@ -143,12 +144,12 @@ TEST_P(FingeringWords, ReadThroughTheAccessibilityInterface) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pictures, FingeringWords,
-    ::testing::Values(Spoken{13, "Fingering: written Bb4, bis", "pressed: lh1, bis"},
-                      Spoken{14, "Fingering: written Bb4, 1 and 1", "pressed: lh1, rh1"},
-                      Spoken{15, "Fingering: written Bb4, side Bb", "pressed: lh1, lh2, side-bb"},
-                      Spoken{16, "Fingering: written Bb4, 1 and 2", "pressed: lh1, rh2"},
-                      Spoken{44, "Fingering: written F6, front F", "pressed: octave, front-f, lh2"},
-                      Spoken{98, "Fingering: written A7, altissimo 1",
+    ::testing::Values(Spoken{13, "Fingering: Bb1, bis", "pressed: lh1, bis"},
+                      Spoken{14, "Fingering: Bb1, 1 and 1", "pressed: lh1, rh1"},
+                      Spoken{15, "Fingering: Bb1, side Bb", "pressed: lh1, lh2, side-bb"},
+                      Spoken{16, "Fingering: Bb1, 1 and 2", "pressed: lh1, rh2"},
+                      Spoken{44, "Fingering: F2, front F", "pressed: octave, front-f, lh2"},
+                      Spoken{98, "Fingering: A4, altissimo 1",
                              "pressed: octave, palm-d, lh2, lh3, rh3, low-eb"},
                       Spoken{46, "Fingering: none for this note", "pressed: none"}));
 

@@ -195,15 +195,16 @@ TEST_P(Glyphs, LinesHeadAndAccidentalWhereTheyBelong) {
 INSTANTIATE_TEST_SUITE_P(All, Glyphs,
                          ::testing::Combine(::testing::Range(0, 6), ::testing::Bool(), ::testing::Values(1.0, 2.0)));
 
-// Every note drawn on the staff: its glyph, with its top at StaffY - 7 as the note display puts
-// it, has its lines exactly on the picture's lines and its head on its line or in its space.
+// Every note drawn on the staff: its glyph, with its top at StaffY - 7 in the staff control as the
+// note display puts it (the picture lies kStaffPictureInset inside the control), has its lines
+// exactly on the picture's lines and its head on its line or in its space.
 TEST_F(ArtTest, GlyphLinesCoincideWithStaffLinesForEveryNote) {
     const std::set<int> lines = LineRows(false);
     int checked = 0;
     for (int note = 39; note <= 140; ++note) {
         const int symbol = NoteValue(note, StaffSymbol);
         if (symbol > 5) continue;
-        const int top = NoteValue(note, StaffY) - 7, head = top + kGlyphHeadRow;
+        const int top = NoteValue(note, StaffY) - kGlyphTopAboveStaffY - kStaffPictureInset, head = top + kGlyphHeadRow;
         const QImage glyph = StaffGlyph(symbol, false);
         for (int y = 0; y < 25; ++y)
             for (int x = 0; x < 25; ++x)

@@ -6,14 +6,18 @@
 #include "main_window/picture_box.h"
 #include "midi/midi_port.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/find_control.h"
+#include "tests/support/staff_lines.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace korvalin;
@@ -47,7 +51,7 @@ protected:
     int VisibleFingering(Form1& f) {
         int shown = -1, count = 0;
         for (int i = 0; i < 99; ++i)
-            if (f.Image1[i]->isVisibleTo(&f)) { shown = i; ++count; }
+            if (Find<PictureBox>(f, "Image1", i)->isVisibleTo(&f)) { shown = i; ++count; }
         return count == 1 ? shown : -100 - count;
     }
 
@@ -77,50 +81,51 @@ TEST_F(Form1Test, StartUpShowsWrittenC0OnAltoAndOnlyOpensTheOutput) {
     EXPECT_EQ(f.CurrentNote, 73);
     EXPECT_EQ(f.Transposition, 12);
     EXPECT_EQ(KORVALIN1.TwipsPerPixelX, 15);
-    EXPECT_EQ(f.Label1->text(), "C0      ");
-    EXPECT_EQ(f.Label2->text(), "Eb-1(D#)");
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text(), "C0      ");
+    EXPECT_EQ(Find<QLabel>(f, "Label2")->text(), "Eb-1(D#)");
     EXPECT_EQ(VisibleFingering(f), 2);
-    EXPECT_TRUE(f.Image3->isVisibleTo(&f));
-    EXPECT_FALSE(f.Image2->isVisibleTo(&f));
-    EXPECT_EQ(f.Image35[6]->pos(), QPoint(366 + 52, 2 + 161 - 7));
-    EXPECT_EQ(f.Image36[6]->pos(), QPoint(366 + 102, 2 + 191 - 7));
-    EXPECT_TRUE(f.Image36[6]->isVisibleTo(&f));
-    EXPECT_EQ(f.Image21->pos(), QPoint(4 + 174, 272 + 65));
-    EXPECT_EQ(f.Image22->pos(), QPoint(4 + 108, 272 + 30));
-    for (auto* b : f.Command2) EXPECT_FALSE(b->isEnabled());
-    EXPECT_TRUE(f.Alto->isChecked());
-    EXPECT_FALSE(f.Soprano->isChecked() || f.Tenor->isChecked() || f.Baritone->isChecked());
-    EXPECT_TRUE(f.SDisplay->isChecked());
-    EXPECT_TRUE(f.Option2->isChecked());
+    EXPECT_TRUE(Find<PictureBox>(f, "Image3")->isVisibleTo(&f));
+    EXPECT_FALSE(Find<PictureBox>(f, "Image2")->isVisibleTo(&f));
+    EXPECT_EQ(Find<PictureBox>(f, "Image35", 6)->pos(), QPoint(366 + 52, 2 + 161 - 7));
+    EXPECT_EQ(Find<PictureBox>(f, "Image36", 6)->pos(), QPoint(366 + 102, 2 + 191 - 7));
+    EXPECT_TRUE(Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f));
+    EXPECT_EQ(Find<PictureBox>(f, "Image21")->pos(), QPoint(4 + 174, 272 + 65));
+    EXPECT_EQ(Find<PictureBox>(f, "Image22")->pos(), QPoint(4 + 108, 272 + 30));
+    for (auto* b : FindAll<QPushButton>(f, "Command2")) EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(Find<QAction>(f, "Alto")->isChecked());
+    EXPECT_FALSE(Find<QAction>(f, "Soprano")->isChecked() || Find<QAction>(f, "Tenor")->isChecked() || Find<QAction>(f, "Baritone")->isChecked());
+    EXPECT_TRUE(Find<QAction>(f, "SDisplay")->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(f, "Option2")->isChecked());
     EXPECT_EQ(KORVALIN1.NoteDelay, 10);
     EXPECT_EQ(KORVALIN1.NoteVelocity, 127);
     EXPECT_EQ(KORVALIN1.MidiPatch, 66);
     // Scale controls wait for scale mode.
-    for (QWidget* w : {(QWidget*)f.Command8, (QWidget*)f.Command7, (QWidget*)f.Command9, (QWidget*)f.Command6,
-                       (QWidget*)f.Command10, (QWidget*)f.Command11, (QWidget*)f.Picture9[0], (QWidget*)f.Label5})
+    for (QWidget* w : FindWidgets(f, {"Command8", "Command7", "Command9", "Command6", "Command10", "Command11", "Picture9(0)", "Label5"}))
         EXPECT_FALSE(w->isVisibleTo(&f)) << w->objectName().toStdString();
-    EXPECT_TRUE(f.Command4->isVisibleTo(&f));
+    EXPECT_TRUE(Find<QPushButton>(f, "Command4")->isVisibleTo(&f));
     EXPECT_EQ(f.windowTitle(), "Korvalin");
 }
 
 TEST_F(Form1Test, LayoutFollowsTheDesign) {
     Form1& f = Start();
     EXPECT_EQ(f.centralWidget()->size(), QSize(517, 374));
-    EXPECT_EQ(f.Image20->geometry(), QRect(4, 272, 507, 90));
-    EXPECT_EQ(f.Image3->geometry(), QRect(366, 2, 149, 266));
-    EXPECT_EQ(f.Command1->geometry(), QRect(172, 210, 187, 33));
-    EXPECT_EQ(f.Command5->geometry(), QRect(272, 8, 89, 25));
-    EXPECT_EQ(f.Command3->geometry(), QRect(272, 40, 89, 25));
-    EXPECT_EQ(f.Option4->geometry(), QRect(272, 134, 85, 17));
-    EXPECT_EQ(f.Label3->geometry(), QRect(239, 160, 43, 17));
-    EXPECT_EQ(f.Label4->geometry(), QRect(236, 184, 46, 17));
-    EXPECT_EQ(f.Command2[3]->geometry(), QRect(172, 176, 30, 25));
-    EXPECT_EQ(f.Command1->toolTip(), "Exit");
-    EXPECT_EQ(f.Command5->toolTip(), "+1 Semitone");
-    EXPECT_EQ(f.Option3->toolTip(), "Select Tenor");
-    EXPECT_EQ(f.Label2->toolTip(), "Sounds Like");
-    EXPECT_EQ(f.findChild<QPushButton*>("Command2(2)"), f.Command2[2]);
-    EXPECT_EQ(f.findChild<PictureBox*>("Image1(46)"), f.Image1[46]);
+    EXPECT_EQ(Find<PictureBox>(f, "Image20")->geometry(), QRect(4, 272, 507, 90));
+    EXPECT_EQ(Find<PictureBox>(f, "Image3")->geometry(), QRect(366, 2, 149, 266));
+    EXPECT_EQ(Find<QPushButton>(f, "Command1")->geometry(), QRect(172, 210, 187, 33));
+    EXPECT_EQ(Find<QPushButton>(f, "Command5")->geometry(), QRect(272, 8, 89, 25));
+    EXPECT_EQ(Find<QPushButton>(f, "Command3")->geometry(), QRect(272, 40, 89, 25));
+    EXPECT_EQ(Find<QRadioButton>(f, "Option4")->geometry(), QRect(272, 134, 85, 17));
+    EXPECT_EQ(Find<QLabel>(f, "Label3")->geometry(), QRect(239, 160, 43, 17));
+    EXPECT_EQ(Find<QLabel>(f, "Label4")->geometry(), QRect(236, 184, 46, 17));
+    EXPECT_EQ(Find<QPushButton>(f, "Command2", 3)->geometry(), QRect(172, 176, 30, 25));
+    EXPECT_EQ(Find<QPushButton>(f, "Command1")->toolTip(), "Exit");
+    EXPECT_EQ(Find<QPushButton>(f, "Command5")->toolTip(), "+1 Semitone");
+    EXPECT_EQ(Find<QRadioButton>(f, "Option3")->toolTip(), "Select Tenor");
+    EXPECT_EQ(Find<QLabel>(f, "Label2")->toolTip(), "Sounds Like");
+    // Control arrays are named by element: "Command2(2)" is "V3".
+    EXPECT_EQ(Find<QPushButton>(f, "Command2", 2)->text(), "V3");
+    EXPECT_EQ(FindAll<QPushButton>(f, "Command2").size(), 4u);
+    EXPECT_EQ(FindAll<PictureBox>(f, "Image1").size(), 99u);
 }
 
 struct InstrumentCase {
@@ -138,24 +143,24 @@ TEST_P(Instruments, OptionAndMenuGiveTheSameSoundingNote) {
     for (bool viaMenu : {false, true}) {
         Form1& f = Start();
         if (viaMenu) {
-            QAction* items[] = {f.Soprano, f.Alto, f.Tenor, f.Baritone};
+            QAction* items[] = {Find<QAction>(f, "Soprano"), Find<QAction>(f, "Alto"), Find<QAction>(f, "Tenor"), Find<QAction>(f, "Baritone")};
             items[c.option - 1]->trigger();
         } else {
-            QRadioButton* options[] = {f.Option1, f.Option2, f.Option3, f.Option4};
-            if (c.option == 2) f.Option1->setChecked(true), rec->Clear(); // make Alto a change
+            QRadioButton* options[] = {Find<QRadioButton>(f, "Option1"), Find<QRadioButton>(f, "Option2"), Find<QRadioButton>(f, "Option3"), Find<QRadioButton>(f, "Option4")};
+            if (c.option == 2) Find<QRadioButton>(f, "Option1")->setChecked(true), rec->Clear(); // make Alto a change
             options[c.option - 1]->click();
         }
         EXPECT_EQ(f.Transposition, c.transposition);
         EXPECT_EQ(f.CurrentNote, 73); // the written note never changes
         EXPECT_EQ(VisibleFingering(f), 2);
-        EXPECT_EQ(f.Label1->text(), "C0      ");
-        EXPECT_EQ(f.Label2->text(), c.soundingName);
+        EXPECT_EQ(Find<QLabel>(f, "Label1")->text(), "C0      ");
+        EXPECT_EQ(Find<QLabel>(f, "Label2")->text(), c.soundingName);
         ASSERT_FALSE(Struck().empty());
         EXPECT_EQ(Struck().back(), c.pitch);
         EXPECT_EQ(KORVALIN1.LastMidiNote, c.pitch);
-        QAction* items[] = {f.Soprano, f.Alto, f.Tenor, f.Baritone};
+        QAction* items[] = {Find<QAction>(f, "Soprano"), Find<QAction>(f, "Alto"), Find<QAction>(f, "Tenor"), Find<QAction>(f, "Baritone")};
         for (int i = 0; i < 4; ++i) EXPECT_EQ(items[i]->isChecked(), i == c.option - 1) << i;
-        EXPECT_EQ(f.Image22->x(), 4 + NoteValue(c.soundingNote, KeyboardX));
+        EXPECT_EQ(Find<PictureBox>(f, "Image22")->x(), 4 + NoteValue(c.soundingNote, KeyboardX));
         DestroyAllWindows();
         ResetKorvalin1();
     }
@@ -169,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Saxophones, Instruments,
 
 TEST_F(Form1Test, ChoosingTheSelectedInstrumentAgainResoundsTheNote) {
     Form1& f = Start();
-    f.Alto->trigger();
+    Find<QAction>(f, "Alto")->trigger();
     EXPECT_EQ(Struck(), std::vector<int>({51}));
     EXPECT_EQ(f.CurrentNote, 73);
     // Each new note is preceded by a note off for the last one.
@@ -180,7 +185,7 @@ TEST_F(Form1Test, ChoosingTheSelectedInstrumentAgainResoundsTheNote) {
 TEST_F(Form1Test, WrittenA0OnAltoSoundsC) {
     Form1& f = Start();
     f.ShowNote(69);
-    EXPECT_EQ(f.Label2->text(), "C-1     ");
+    EXPECT_EQ(Find<QLabel>(f, "Label2")->text(), "C-1     ");
     EXPECT_EQ(Struck(), std::vector<int>({48}));
 }
 
@@ -196,9 +201,9 @@ class Semitones : public Form1Test, public ::testing::WithParamInterface<StepCas
 TEST_P(Semitones, MoveBySemitoneWithinTheLimits) {
     Form1& f = Start();
     f.ShowNote(int16_t(GetParam().from));
-    (GetParam().sharpen ? f.Command5 : f.Command3)->click();
+    (GetParam().sharpen ? Find<QPushButton>(f, "Command5") : Find<QPushButton>(f, "Command3"))->click();
     EXPECT_EQ(f.CurrentNote, GetParam().to);
-    EXPECT_EQ(f.Label1->text().toStdString(), NoteCell(GetParam().to, Name));
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text().toStdString(), NoteCell(GetParam().to, Name));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,43 +217,43 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Form1Test, SoundDisplayOffHidesTheSoundingMarkersAndOnShowsThemAgain) {
     Form1& f = Start();
-    f.SDisplay->trigger();
+    Find<QAction>(f, "SDisplay")->trigger();
     EXPECT_EQ(KORVALIN1.SoundDisplay, 0);
-    EXPECT_FALSE(f.SDisplay->isChecked());
-    EXPECT_FALSE(f.Image36[6]->isVisibleTo(&f));
-    EXPECT_FALSE(f.Image22->isVisibleTo(&f));
-    EXPECT_EQ(f.Label2->text(), "Eb-1(D#)"); // the name still follows
+    EXPECT_FALSE(Find<QAction>(f, "SDisplay")->isChecked());
+    EXPECT_FALSE(Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f));
+    EXPECT_FALSE(Find<PictureBox>(f, "Image22")->isVisibleTo(&f));
+    EXPECT_EQ(Find<QLabel>(f, "Label2")->text(), "Eb-1(D#)"); // the name still follows
     EXPECT_EQ(Struck(), std::vector<int>({51}));
     // Plain display leaves the sounding markers where they were, hidden.
     f.ShowNote(76);
-    EXPECT_FALSE(f.Image36[6]->isVisibleTo(&f));
-    EXPECT_EQ(f.Label2->text(), "F-1     ");
-    f.SDisplay->trigger();
+    EXPECT_FALSE(Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f));
+    EXPECT_EQ(Find<QLabel>(f, "Label2")->text(), "F-1     ");
+    Find<QAction>(f, "SDisplay")->trigger();
     EXPECT_EQ(KORVALIN1.SoundDisplay, 1);
-    EXPECT_TRUE(f.SDisplay->isChecked());
-    EXPECT_TRUE(f.Image36[6]->isVisibleTo(&f));
-    EXPECT_TRUE(f.Image22->isVisibleTo(&f));
-    EXPECT_EQ(f.Image36[6]->y(), 2 + NoteValue(63, StaffY) - 7);
+    EXPECT_TRUE(Find<QAction>(f, "SDisplay")->isChecked());
+    EXPECT_TRUE(Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f));
+    EXPECT_TRUE(Find<PictureBox>(f, "Image22")->isVisibleTo(&f));
+    EXPECT_EQ(Find<PictureBox>(f, "Image36", 6)->y(), 2 + NoteValue(63, StaffY) - 7);
 }
 
 TEST_F(Form1Test, NotesOffTheStaffShowTheGreyedStaff) {
     Form1& f = Start();
     // StaffSymbol 7: no markers, plain display even with sound display on.
     f.ShowNote(20);
-    EXPECT_FALSE(f.Image3->isVisibleTo(&f));
-    EXPECT_TRUE(f.Image2->isVisibleTo(&f));
-    EXPECT_FALSE(f.Image35[6]->isVisibleTo(&f));
-    EXPECT_FALSE(f.Image36[6]->isVisibleTo(&f));
+    EXPECT_FALSE(Find<PictureBox>(f, "Image3")->isVisibleTo(&f));
+    EXPECT_TRUE(Find<PictureBox>(f, "Image2")->isVisibleTo(&f));
+    EXPECT_FALSE(Find<PictureBox>(f, "Image35", 6)->isVisibleTo(&f));
+    EXPECT_FALSE(Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f));
     EXPECT_EQ(VisibleFingering(f), 46);
-    EXPECT_EQ(f.Image21->x(), 4); // below the keyboard: its left edge
+    EXPECT_EQ(Find<PictureBox>(f, "Image21")->x(), 4); // below the keyboard: its left edge
     // StaffSymbol 8: greyed staff, but the sounding key is still marked.
     f.ShowNote(137);
-    EXPECT_TRUE(f.Image2->isVisibleTo(&f));
-    EXPECT_FALSE(f.Image36[6]->isVisibleTo(&f));
-    EXPECT_TRUE(f.Image22->isVisibleTo(&f));
+    EXPECT_TRUE(Find<PictureBox>(f, "Image2")->isVisibleTo(&f));
+    EXPECT_FALSE(Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f));
+    EXPECT_TRUE(Find<PictureBox>(f, "Image22")->isVisibleTo(&f));
     const int s = SoundingNoteFor(137, 12);
-    EXPECT_EQ(f.Image22->x(), 4 + NoteValue(s, KeyboardX));
-    EXPECT_EQ(f.Label2->text().toStdString(), NoteCell(s, Name));
+    EXPECT_EQ(Find<PictureBox>(f, "Image22")->x(), 4 + NoteValue(s, KeyboardX));
+    EXPECT_EQ(Find<QLabel>(f, "Label2")->text().toStdString(), NoteCell(s, Name));
     EXPECT_EQ(VisibleFingering(f), 98);
 }
 
@@ -256,9 +261,9 @@ TEST_F(Form1Test, SoundOffShowsButSendsNothingAndTheTimerEndsNotes) {
     Form1& f = Start();
     KORVALIN1.SoundOn = 0;
     f.ShowNote(76);
-    EXPECT_EQ(f.Label1->text(), "D0      ");
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text(), "D0      ");
     EXPECT_TRUE(rec->Sent().empty());
-    EXPECT_TRUE(f.Timer2->isActive());
+    EXPECT_TRUE(Find<QTimer>(f, "Timer2")->isActive());
     f.Timer2_Timer();
     EXPECT_TRUE(rec->Sent().empty());
     KORVALIN1.SoundOn = 1;
@@ -281,10 +286,10 @@ TEST_F(Form1Test, ChannelAndVelocityGoIntoEveryNote) {
 TEST_F(Form1Test, VariationButtonsShowTheAlternatives) {
     Form1& f = Start();
     f.ShowNote(87);
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(f.Command2[i]->isEnabled()) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(Find<QPushButton>(f, "Command2", i)->isEnabled()) << i;
     rec->Clear();
     for (int i : {1, 2, 3, 0, 2, 2}) {
-        f.Command2[i]->click();
+        Find<QPushButton>(f, "Command2", i)->click();
         EXPECT_EQ(VisibleFingering(f), 13 + i);
     }
     EXPECT_TRUE(rec->Sent().empty()); // nothing is sounded
@@ -293,13 +298,13 @@ TEST_F(Form1Test, VariationButtonsShowTheAlternatives) {
     EXPECT_EQ(VisibleFingering(f), 13);
 
     f.ShowNote(81);
-    EXPECT_TRUE(f.Command2[0]->isEnabled());
-    EXPECT_TRUE(f.Command2[1]->isEnabled());
-    EXPECT_FALSE(f.Command2[2]->isEnabled());
-    f.Command2[1]->click();
+    EXPECT_TRUE(Find<QPushButton>(f, "Command2", 0)->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command2", 1)->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(f, "Command2", 2)->isEnabled());
+    Find<QPushButton>(f, "Command2", 1)->click();
     EXPECT_EQ(VisibleFingering(f), 9);
     f.ShowNote(82);
-    for (auto* b : f.Command2) EXPECT_FALSE(b->isEnabled());
+    for (auto* b : FindAll<QPushButton>(f, "Command2")) EXPECT_FALSE(b->isEnabled());
     EXPECT_EQ(VisibleFingering(f), 8);
 }
 
@@ -309,58 +314,58 @@ TEST_F(Form1Test, ClicksOnTheKeyboardChooseNotes) {
         {{11, 20}, 40}, {{14, 20}, 41}, {{14, 60}, 42}, {{174, 70}, 73}, {{182, 10}, 75},
         {{191, 10}, 77}, {{500, 80}, 140}, {{0, 40}, 73}};
     for (auto c : clicks) {
-        QTest::mouseClick(f.Image20, Qt::LeftButton, {}, c.at);
+        QTest::mouseClick(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, c.at);
         EXPECT_EQ(f.CurrentNote, c.note) << c.at.x() << "," << c.at.y();
-        EXPECT_EQ(f.Image21->x(), 4 + NoteValue(c.note, KeyboardX));
-        EXPECT_EQ(f.Image21->y(), 272 + KeyMarkerHeight(c.note));
+        EXPECT_EQ(Find<PictureBox>(f, "Image21")->x(), 4 + NoteValue(c.note, KeyboardX));
+        EXPECT_EQ(Find<PictureBox>(f, "Image21")->y(), 272 + KeyMarkerHeight(c.note));
     }
     // Any button chooses; a release outside the picture after a press on it still chooses.
-    QTest::mouseClick(f.Image20, Qt::RightButton, {}, QPoint(26, 70));
+    QTest::mouseClick(Find<PictureBox>(f, "Image20"), Qt::RightButton, {}, QPoint(26, 70));
     EXPECT_EQ(f.CurrentNote, 45);
-    QTest::mousePress(f.Image20, Qt::LeftButton, {}, QPoint(100, 70));
-    QTest::mouseRelease(f.Image20, Qt::LeftButton, {}, QPoint(14, -30));
+    QTest::mousePress(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, QPoint(100, 70));
+    QTest::mouseRelease(Find<PictureBox>(f, "Image20"), Qt::LeftButton, {}, QPoint(14, -30));
     EXPECT_EQ(f.CurrentNote, 41);
 }
 
 TEST_F(Form1Test, ClicksOnTheStaffChooseNaturalNotes) {
     Form1& f = Start();
-    QTest::mouseClick(f.Image3, Qt::LeftButton, {}, QPoint(10, 165));
+    QTest::mouseClick(Find<PictureBox>(f, "Image3"), Qt::LeftButton, {}, QPoint(10, 165));
     EXPECT_EQ(f.CurrentNote, 73);
-    QTest::mouseClick(f.Image3, Qt::LeftButton, {}, QPoint(140, 141));
+    QTest::mouseClick(Find<PictureBox>(f, "Image3"), Qt::LeftButton, {}, QPoint(140, 141));
     EXPECT_EQ(f.CurrentNote, 83);
-    EXPECT_EQ(f.Label1->text(), "G0      ");
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text(), "G0      ");
     // Nothing below the lowest band.
-    QTest::mouseClick(f.Image3, Qt::LeftButton, {}, QPoint(50, 255));
+    QTest::mouseClick(Find<PictureBox>(f, "Image3"), Qt::LeftButton, {}, QPoint(50, 255));
     EXPECT_EQ(f.CurrentNote, 83);
     // The white staff reacts to the release only.
-    QTest::mousePress(f.Image3, Qt::LeftButton, {}, QPoint(50, 100));
+    QTest::mousePress(Find<PictureBox>(f, "Image3"), Qt::LeftButton, {}, QPoint(50, 100));
     EXPECT_EQ(f.CurrentNote, 83);
-    QTest::mouseRelease(f.Image3, Qt::LeftButton, {}, QPoint(50, -20));
+    QTest::mouseRelease(Find<PictureBox>(f, "Image3"), Qt::LeftButton, {}, QPoint(50, -20));
     EXPECT_EQ(f.CurrentNote, 137);
     // The grey staff (shown now for A4) reacts to the press.
-    ASSERT_TRUE(f.Image2->isVisibleTo(&f));
-    QTest::mousePress(f.Image2, Qt::LeftButton, {}, QPoint(50, 200));
+    ASSERT_TRUE(Find<PictureBox>(f, "Image2")->isVisibleTo(&f));
+    QTest::mousePress(Find<PictureBox>(f, "Image2"), Qt::LeftButton, {}, QPoint(50, 200));
     EXPECT_EQ(f.CurrentNote, 59);
-    QTest::mouseRelease(f.Image2, Qt::LeftButton, {}, QPoint(50, 200));
+    QTest::mouseRelease(Find<PictureBox>(f, "Image2"), Qt::LeftButton, {}, QPoint(50, 200));
 }
 
 TEST_F(Form1Test, TypedKeysAreSwallowedAndAskForTheNextNote) {
     Form1& f = Start();
     f.activateWindow();
-    f.Command5->setFocus();
-    const QString before1 = f.Label1->text();
+    Find<QPushButton>(f, "Command5")->setFocus();
+    const QString before1 = Find<QLabel>(f, "Label1")->text();
     for (auto key : {Qt::Key_A, Qt::Key_5, Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
         KORVALIN1.NextNoteFlag = 0;
-        QTest::keyClick(f.Command5, key);
+        QTest::keyClick(Find<QPushButton>(f, "Command5"), key);
         EXPECT_EQ(KORVALIN1.NextNoteFlag, 2) << key;
     }
     // Space and Enter never pressed the focused Sharpen button.
     EXPECT_EQ(f.CurrentNote, 73);
-    EXPECT_EQ(f.Label1->text(), before1);
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text(), before1);
     // Keys without a character are consumed and ask for nothing.
     KORVALIN1.NextNoteFlag = 0;
     for (auto key : {Qt::Key_Left, Qt::Key_F2, Qt::Key_F12, Qt::Key_Shift, Qt::Key_Control})
-        QTest::keyClick(f.Command5, key);
+        QTest::keyClick(Find<QPushButton>(f, "Command5"), key);
     EXPECT_EQ(KORVALIN1.NextNoteFlag, 0);
     EXPECT_EQ(f.CurrentNote, 73);
     int code = 112;
@@ -373,7 +378,7 @@ TEST_F(Form1Test, TypedKeysAreSwallowedAndAskForTheNextNote) {
 
 TEST_F(Form1Test, ExitClosesTheOutputOnceWhenSoundIsOn) {
     Form1& f = Start();
-    f.Command1->click();
+    Find<QPushButton>(f, "Command1")->click();
     EXPECT_EQ(rec->Count(Kind::Close), 1);
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(Form1::Ending());
@@ -382,7 +387,7 @@ TEST_F(Form1Test, ExitClosesTheOutputOnceWhenSoundIsOn) {
 TEST_F(Form1Test, ExitWithSoundOffDoesNotCloseAgain) {
     Form1& f = Start();
     KORVALIN1.SoundOn = 0;
-    f.Quit->trigger();
+    Find<QAction>(f, "Quit")->trigger();
     EXPECT_EQ(rec->Count(Kind::Close), 0);
     EXPECT_EQ(ended, 1);
 }
@@ -420,6 +425,117 @@ TEST_F(Form1Test, MenuBarHasEveryItemInOrder) {
     for (QAction* a : f.findChildren<QAction*>()) {
         if (a->isSeparator() || a->menu()) continue;
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    }
+    // The menus keep the desktop's menu font; the window's small bold font stays in the window.
+    auto sameFont = [](const QFont& a, const QFont& b) {
+        return a.family() == b.family() && a.pointSizeF() == b.pointSizeF() && a.bold() == b.bold();
+    };
+    EXPECT_TRUE(f.font().bold());
+    EXPECT_TRUE(sameFont(f.menuBar()->font(), QApplication::font(f.menuBar())));
+    for (QAction* m : menus) EXPECT_TRUE(sameFont(m->menu()->font(), QApplication::font(m->menu()))) << m->text().toStdString();
+}
+
+// For every note the keyboard and the staff can choose, on every instrument, the lines a person
+// sees crossing the written and the sounding marker are the staff picture's lines: each one pixel
+// high, on a staff-line row, none drawn twice.
+TEST_F(Form1Test, StaffMarkersDrawEveryLineOnceOnTheStaffLines) {
+    Form1& f = Start();
+    QStringList failures;
+    int checked = 0;
+    for (const char* option : {"Option1", "Option2", "Option3", "Option4"}) {
+        Find<QRadioButton>(f, option)->click();
+        for (int n = 39; n <= 140; ++n) {
+            f.ShowNote(int16_t(n));
+            PictureBox* staff = Find<PictureBox>(f, "Image3");
+            if (!staff->isVisibleTo(&f)) staff = Find<PictureBox>(f, "Image2");
+            const QImage grab = f.centralWidget()->grab().toImage();
+            ASSERT_EQ(grab.size(), f.centralWidget()->size());
+            const QStringList faults = StaffLineFaults(grab, QPoint(0, 0), 1, staff->pos());
+            if (!faults.isEmpty()) failures << QString("%1 note %2: %3").arg(option).arg(n).arg(faults.join("; "));
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 4 * 102);
+    EXPECT_TRUE(failures.isEmpty()) << failures.size() << " notes, first: "
+                                    << failures.mid(0, 5).join("\n").toStdString();
+}
+
+// The fingering picture is named with the note names of the window beside it.
+TEST_F(Form1Test, FingeringPictureSpeaksTheWindowsNoteName) {
+    Form1& f = Start();
+    int named = 0;
+    for (int n = 39; n <= 140; ++n) {
+        if (IsSharpSpelling(n) || IsFlatSpelling(n)) continue; // a flat's picture may carry its sharp's name
+        f.ShowNote(int16_t(n));
+        const int shown = VisibleFingering(f);
+        ASSERT_GE(shown, 0) << n;
+        if (shown == 46) continue; // the blank picture of a note without a fingering
+        const QString name = Find<QLabel>(f, "Label1")->text().section('(', 0, 0).trimmed(); // "B0  (Cb)": B0
+        PictureBox* picture = Find<PictureBox>(f, "Image1", shown);
+        EXPECT_TRUE(picture->accessibleName().startsWith("Fingering: " + name + ","))
+            << n << ": " << picture->accessibleName().toStdString();
+        EXPECT_TRUE(picture->toolTip().startsWith(picture->accessibleName() + "\n")) << n;
+        ++named;
+    }
+    EXPECT_GE(named, 25);
+}
+
+// DisplayNote shows exactly what ShowNote shows, and sounds nothing; ShowNote then sounds it.
+TEST_F(Form1Test, DisplayNoteShowsWithoutSoundingAndShowNoteSounds) {
+    struct Seen {
+        QString written, sounding;
+        QPoint writtenMarker, soundingMarker, writtenKey, soundingKey;
+        bool soundingMarkerShown, greyed;
+        int fingering;
+        bool operator==(const Seen&) const = default;
+    };
+    Form1& f = Start();
+    auto seen = [&] {
+        return Seen{Find<QLabel>(f, "Label1")->text(),          Find<QLabel>(f, "Label2")->text(),
+                    Find<PictureBox>(f, "Image35", 6)->pos(),   Find<PictureBox>(f, "Image36", 6)->pos(),
+                    Find<PictureBox>(f, "Image21")->pos(),      Find<PictureBox>(f, "Image22")->pos(),
+                    Find<PictureBox>(f, "Image36", 6)->isVisibleTo(&f),
+                    Find<PictureBox>(f, "Image2")->isVisibleTo(&f), VisibleFingering(f)};
+    };
+    QTimer* timer = Find<QTimer>(f, "Timer2");
+    for (const char* option : {"Option1", "Option4"}) {
+        Find<QRadioButton>(f, option)->click();
+        for (int n : {39, 61, 73, 82, 87, 120, 137, 140}) {
+            f.ShowNote(73);
+            timer->stop();
+            rec->Clear();
+            ASSERT_TRUE(f.DisplayNote(int16_t(n)));
+            const Seen silent = seen();
+            EXPECT_TRUE(rec->events.empty()) << n;
+            EXPECT_FALSE(timer->isActive()) << n;
+            f.ShowNote(73);
+            rec->Clear();
+            f.ShowNote(int16_t(n));
+            EXPECT_TRUE(seen() == silent) << option << " " << n;
+            const int pitch = NoteValue(SoundingNoteFor(n, f.Transposition), Pitch);
+            EXPECT_EQ(rec->Sent(), (std::vector<uint32_t>{PackMidiMessage(144, NoteValue(SoundingNoteFor(73, f.Transposition), Pitch), 0),
+                                                          PackMidiMessage(144, pitch, 127)}))
+                << n;
+            EXPECT_TRUE(timer->isActive());
+        }
+    }
+    EXPECT_FALSE(f.DisplayNote(154));
+    EXPECT_FALSE(f.DisplayNote(-1));
+}
+
+// Sharpen and Flatten change the sounding pitch by one semitone from every row of the keyboard,
+// never landing on another spelling of the same pitch, and stop at Db-2 and A#4.
+TEST_F(Form1Test, SemitoneStepsChangeThePitchByOneFromEveryKeyboardRow) {
+    Form1& f = Start();
+    for (int n = 39; n <= 140; ++n) {
+        for (const char* button : {"Command5", "Command3"}) {
+            const bool up = QString(button) == "Command5";
+            f.ShowNote(int16_t(n));
+            Find<QPushButton>(f, button)->click();
+            const int to = f.CurrentNote;
+            if (to == 41 || to == 138) continue; // held at the limits
+            EXPECT_EQ(NoteValue(to, Pitch) - NoteValue(n, Pitch), up ? 1 : -1) << n << (up ? " sharpened" : " flattened");
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include "midi/midi_port.h"
 #include "midi/outputs.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/find_control.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -60,7 +61,7 @@ struct MidiControlTest : ::testing::Test {
 
     // Starts the application's main window and opens this window from its menu.
     MidiControl& Open() {
-        Window<Form1>().MControl->trigger();
+        Find<QAction>(Window<Form1>(), "MControl")->trigger();
         return Window<MidiControl>();
     }
     void Choose(MidiControl& m, const QString& name) {
@@ -99,7 +100,7 @@ TEST_F(MidiControlTest, StartUpSwitchesSoundOnThroughTheHiddenWindow) {
     EXPECT_EQ(builtIn->Count(Kind::Open), 1);
     EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 66, 0)});
     for (QRadioButton* o : m.Option1) EXPECT_FALSE(o->isChecked());
-    EXPECT_TRUE(Window<Form1>().MControl->isEnabled()) << "the menu item is still pending";
+    EXPECT_TRUE(Find<QAction>(Window<Form1>(), "MControl")->isEnabled()) << "the menu item is still pending";
 }
 
 TEST_F(MidiControlTest, FirstOpeningShowsTheLabelsAndReplacesTheMainWindow) {

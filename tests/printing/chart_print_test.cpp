@@ -4,6 +4,7 @@
 #include "reference/chart_windows.h"
 #include "reference/drawing_view.h"
 #include "tests/printing/print_fixture.h"
+#include "tests/support/find_control.h"
 
 #include <QAction>
 #include <QPainter>
@@ -155,9 +156,9 @@ TEST_F(ChartPrint, CircleOfFifthsPrintsWhileItsExplanationIsOpen) {
 
 TEST_F(ChartPrint, PrintMenuItemsAreWired) {
     Form1& f = Window<Form1>();
-    for (QAction* item : {f.PNote, f.PrintScale, f.PFingChart, f.PAltiChart}) EXPECT_TRUE(item->isEnabled());
+    for (QAction* item : {Find<QAction>(f, "PNote"), Find<QAction>(f, "PrintScale"), Find<QAction>(f, "PFingChart"), Find<QAction>(f, "PAltiChart")}) EXPECT_TRUE(item->isEnabled());
     Cancel();
-    f.PFingChart->trigger();
+    Find<QAction>(f, "PFingChart")->trigger();
     EXPECT_EQ(watching->owners, std::vector<QString>{"Form4"});
     Cancel();
     Window<Form4>().PrintChart->trigger();

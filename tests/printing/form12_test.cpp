@@ -5,6 +5,7 @@
 #include "printing/note_strip.h"
 #include "scales/scale_catalogue.h"
 #include "tests/printing/print_fixture.h"
+#include "tests/support/find_control.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -25,7 +26,7 @@ std::vector<int> VisibleSlots(const Form12& w) {
 void SelectScale(Form1& f, int16_t type, int16_t key, const QString& caption) {
     KORVALIN1.ScaleType = type;
     KORVALIN1.ScaleKey = key;
-    f.Label5->setText(caption);
+    Find<QLabel>(f, "Label5")->setText(caption);
 }
 
 TEST_F(ScalePageWindow, ReplacesTheMainWindowWithTheComposedPage) {
@@ -117,7 +118,7 @@ TEST_F(ScalePageWindow, PageWidensForAWideStripAtTheRowEndAndNarrowsAgain) {
 TEST_F(ScalePageWindow, ReturnAndCloseBringBackTheMainWindowUnchanged) {
     Form1& f = Window<Form1>();
     f.ShowNote(90);
-    f.Option3->setChecked(true);
+    Find<QRadioButton>(f, "Option3")->setChecked(true);
     f.PrintScale_Click();
     Form12& w = Window<Form12>();
     EXPECT_EQ(w.ScaleReturnMnu->text(), "Return");

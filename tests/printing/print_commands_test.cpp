@@ -3,8 +3,11 @@
 #include "main_window/picture_box.h"
 #include "printing/form12.h"
 #include "tests/printing/print_fixture.h"
+#include "tests/support/find_control.h"
+#include "tests/support/staff_lines.h"
 
 #include <QPrinter>
+#include <QRadioButton>
 #include <QRegularExpression>
 
 namespace korvalin {
@@ -47,6 +50,30 @@ TEST_P(CurrentNoteOrientation, PrintsTheMainWindowOnceAtItsSizeFromTheTopLeft) {
 INSTANTIATE_TEST_SUITE_P(Orientations, CurrentNoteOrientation,
                          ::testing::Values(QPageLayout::Portrait, QPageLayout::Landscape),
                          [](const auto& info) { return info.param == QPageLayout::Portrait ? "Portrait" : "Landscape"; });
+
+// The printed note, looked at as closely as the screen: every line crossing the two staff markers
+// lies on a staff line of the picture, one window pixel high, never drawn twice.
+TEST_F(PrintSetup, PrintedNoteDrawsEveryStaffLineOnce) {
+    Form1& f = Window<Form1>();
+    if (!PdfRasteriserAvailable()) GTEST_SKIP() << "pdftoppm is not installed: the page was not looked at";
+    struct Case { const char* option; int note; } cases[] = {{"Option2", 73}, {"Option4", 42}, {"Option1", 131}, {"Option3", 137}};
+    for (const Case& c : cases) {
+        Find<QRadioButton>(f, c.option)->click();
+        f.ShowNote(int16_t(c.note));
+        const QString out = Pdf(QString("note-%1.pdf").arg(c.note));
+        Choose(out);
+        f.PNote_Click();
+        const int scale = 2; // a window pixel is 0.75 point: 2 pixels at 192 dpi
+        const QImage page = RasterisePdf(out, 96 * scale);
+        ASSERT_FALSE(page.isNull()) << c.note;
+        const QRect ink = InkBounds(page);
+        ASSERT_LE(ink.left(), scale) << "printed from the top-left";
+        PictureBox* staff = Find<PictureBox>(f, "Image3");
+        if (!staff->isVisibleTo(&f)) staff = Find<PictureBox>(f, "Image2");
+        const QStringList faults = StaffLineFaults(page, ink.topLeft(), scale, staff->pos());
+        EXPECT_TRUE(faults.isEmpty()) << c.option << " note " << c.note << ": " << faults.join("; ").toStdString();
+    }
+}
 
 TEST_F(PrintSetup, PicturesAreDrawnAgainRatherThanEnlarged) {
     QWidget window;

@@ -13,6 +13,7 @@
 #include "reference/help_viewer.h"
 #include "reference/text_pages.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/find_control.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,7 +67,7 @@ protected:
     Form1& MainWithState() {
         Form1& f = Window<Form1>();
         f.ShowNote(87);
-        f.Option3->setChecked(true);
+        Find<QRadioButton>(f, "Option3")->setChecked(true);
         return f;
     }
 
@@ -77,8 +78,8 @@ protected:
     };
     static MainState StateOf(const Form1& f) {
         return {f.CurrentNote,          f.Transposition,       KORVALIN1.ScaleType,
-                KORVALIN1.ScaleKey,     f.Label1->text(),      f.Label2->text(),
-                f.Label5->text(),       !f.Command4->isHidden(), f.Command2[0]->isEnabled()};
+                KORVALIN1.ScaleKey,     Find<QLabel>(f, "Label1")->text(),      Find<QLabel>(f, "Label2")->text(),
+                Find<QLabel>(f, "Label5")->text(),       !Find<QPushButton>(f, "Command4")->isHidden(), Find<QPushButton>(f, "Command2", 0)->isEnabled()};
     }
     static void ExpectSame(const MainState& a, const MainState& b) {
         EXPECT_EQ(a.note, b.note);
@@ -485,11 +486,11 @@ TEST_F(ReferenceTest, TextPagesCarryTheirWordsExactly) {
 
 TEST_F(ReferenceTest, InfoAndHelpMenuItemsAreEnabled) {
     Form1& main = Window<Form1>();
-    for (QAction* a : {main.Top5Menu, main.TransMenu, main.Scale_Wheel, main.Menu_Mouthpiece, main.Mnu_Reed,
-                       main.Menu_Altissimo, main.Menu_Print, main.HelpHelp, main.Help_Contents, main.MAbout})
+    for (QAction* a : {Find<QAction>(main, "Top5Menu"), Find<QAction>(main, "TransMenu"), Find<QAction>(main, "Scale_Wheel"), Find<QAction>(main, "Menu_Mouthpiece"), Find<QAction>(main, "Mnu_Reed"),
+                       Find<QAction>(main, "Menu_Altissimo"), Find<QAction>(main, "Menu_Print"), Find<QAction>(main, "HelpHelp"), Find<QAction>(main, "Help_Contents"), Find<QAction>(main, "MAbout")})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     // Through the menu itself, not only the handler.
-    main.Menu_Altissimo->trigger();
+    Find<QAction>(main, "Menu_Altissimo")->trigger();
     EXPECT_TRUE(Window<Form13>().isVisible());
     EXPECT_TRUE(main.isHidden());
 }
@@ -499,7 +500,7 @@ TEST_F(ReferenceTest, InfoAndHelpMenuItemsAreEnabled) {
 TEST_F(ReferenceTest, AboutShowsTheBoxForTwoSecondsAndLeavesTheMainWindow) {
     Form1& main = MainWithState();
     const MainState before = StateOf(main);
-    main.MAbout->trigger();
+    Find<QAction>(main, "MAbout")->trigger();
     AboutBox1& about = Window<AboutBox1>();
     EXPECT_TRUE(about.isVisible());
     EXPECT_TRUE(about.Timer1->isActive());
@@ -534,14 +535,14 @@ TEST_F(ReferenceTest, MissingHelpFileWarnsOnceAtStartUpAndRunsOn) {
     EXPECT_EQ(KORVALIN1.HelpFilePath, "");
 
     // Help Contents still asks the viewer, with no file.
-    main.Help_Contents->trigger();
+    Find<QAction>(main, "Help_Contents")->trigger();
     ASSERT_EQ(help->requests.size(), 1u);
     EXPECT_EQ(help->requests[0].helpFile, "");
     EXPECT_EQ(help->requests[0].command, kHelpKeywordCommand);
     EXPECT_EQ(help->requests[0].key, "Contents");
     // F1 asks with the declared name.
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(main.Command1, &f1);
+    QApplication::sendEvent(Find<QPushButton>(main, "Command1"), &f1);
     ASSERT_EQ(help->requests.size(), 2u);
     EXPECT_EQ(help->requests[1].helpFile, "Korvalin.Hlp");
     EXPECT_EQ(help->requests[1].key, "Contents");

@@ -4,9 +4,11 @@
 #include "scales/form2.h"
 #include "scales/scale_catalogue.h"
 #include "tests/scales/scale_fixture.h"
+#include "tests/support/find_control.h"
 
 #include <QLabel>
 #include <QTest>
+#include <QPushButton>
 
 namespace korvalin {
 namespace {
@@ -101,11 +103,10 @@ TEST_F(Selection, ScalesButtonOpensTheWindowAndEntersScaleMode) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(f.isVisible());
-    for (QPushButton* v : f.Command2) EXPECT_FALSE(Shown(v));
-    for (QWidget* hidden : {(QWidget*)f.Command3, (QWidget*)f.Command5, (QWidget*)f.Command11, (QWidget*)f.Command4})
+    for (QPushButton* v : FindAll<QPushButton>(f, "Command2")) EXPECT_FALSE(Shown(v));
+    for (QWidget* hidden : FindWidgets(f, {"Command3", "Command5", "Command11", "Command4"}))
         EXPECT_FALSE(Shown(hidden)) << hidden->objectName().toStdString();
-    for (QWidget* shown : {(QWidget*)f.Command6, (QWidget*)f.Command7, (QWidget*)f.Command9, (QWidget*)f.Command8,
-                           (QWidget*)f.Command10, (QWidget*)f.Picture9[0], (QWidget*)f.Label5})
+    for (QWidget* shown : FindWidgets(f, {"Command6", "Command7", "Command9", "Command8", "Command10", "Picture9(0)", "Label5"}))
         EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
     EXPECT_EQ(KORVALIN1.LoopCount, 1);
     EXPECT_EQ(KORVALIN1.NoteDelay, 10);
@@ -147,13 +148,13 @@ TEST_P(TypeThenKey, ChoosesTheScaleItsButtonNames) {
     Form1& f = Main();
     Form2& w = OpenFromScales(f);
     (w.*GetParam().button)();
-    EXPECT_EQ(Window<Form1>().Label5->text(), "Label5") << "a type alone chooses nothing yet";
+    EXPECT_EQ(Find<QLabel>(Window<Form1>(), "Label5")->text(), "Label5") << "a type alone chooses nothing yet";
     w.Command1_Click(GetParam().key);
-    EXPECT_EQ(f.Label5->text(), GetParam().caption);
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), GetParam().caption);
     EXPECT_EQ(CurrentScaleIndex(), GetParam().entry);
     EXPECT_EQ(CurrentScalePattern(), KORVALIN1.ScalePatterns[size_t(GetParam().entry)]);
     EXPECT_EQ(KORVALIN1.ScaleKey, GetParam().key);
-    EXPECT_TRUE(SamePicture(f.Picture9[0], GetParam().key)) << "the picture goes with the key index";
+    EXPECT_TRUE(SamePicture(Find<PictureBox>(f, "Picture9", 0), GetParam().key)) << "the picture goes with the key index";
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(w.isVisible());
 }
@@ -173,7 +174,7 @@ TEST_F(Selection, MouseOnAKeyPictureChoosesLikeItsButton) {
     Form2& w = OpenFromScales(f);
     QTest::mouseClick(w.Command3, Qt::LeftButton);
     QTest::mouseClick(w.Image1[3], Qt::LeftButton, {}, QPoint(40, 30));
-    EXPECT_EQ(f.Label5->text(), "C Minor(h)");
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "C Minor(h)");
     EXPECT_EQ(CurrentScaleIndex(), 23);
     EXPECT_FALSE(w.isVisible());
 }
@@ -185,8 +186,8 @@ TEST_F(Selection, ChromaticChoosesEntryThirteen) {
     w.Command4_Click();
     EXPECT_EQ(KORVALIN1.ScaleKey, 13);
     EXPECT_EQ(KORVALIN1.ScaleType, 0);
-    EXPECT_EQ(f.Label5->text(), "Chromatic");
-    EXPECT_TRUE(SamePicture(f.Picture9[0], 0));
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "Chromatic");
+    EXPECT_TRUE(SamePicture(Find<PictureBox>(f, "Picture9", 0), 0));
     EXPECT_EQ(CurrentScalePattern().size(), 192u);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(f.isVisible());
@@ -199,7 +200,7 @@ TEST_F(Selection, KeyAfterChromaticPlaysTheScaleItsCaptionShows) {
     w.Command4_Click();  // Chromatic
     f.Picture9_Click(0); // back again; the Blues captions are still there
     w.Command1_Click(0);
-    EXPECT_EQ(f.Label5->text(), "A Blues");
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "A Blues");
     EXPECT_EQ(CurrentScaleIndex(), 120);
 }
 
@@ -210,7 +211,7 @@ TEST_F(Selection, ClosingWithoutAKeyKeepsLabelAndSelectionTogether) {
     f.Picture9_Click(0);
     w.Command9_Click(); // Blues, then away without a key
     w.Form_DblClick();
-    EXPECT_EQ(f.Label5->text(), "Chromatic");
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "Chromatic");
     EXPECT_EQ(CurrentScaleIndex(), 13);
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(w.isVisible());
@@ -224,8 +225,8 @@ TEST_F(Selection, OpeningAndClosingAfterStartUpLeavesTheInitialScale) {
     QTest::mouseDClick(&w, Qt::LeftButton, {}, QPoint(100, 15)); // background left of the title
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.Label5->text(), "Label5");
-    EXPECT_TRUE(SamePicture(f.Picture9[0], 12));
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "Label5");
+    EXPECT_TRUE(SamePicture(Find<PictureBox>(f, "Picture9", 0), 12));
     EXPECT_EQ(CurrentScalePattern(), KORVALIN1.ScalePatterns[0]);
 }
 
@@ -252,36 +253,39 @@ TEST_F(Selection, PictureReopensWithoutTouchingNoteButtonsOrLoops) {
     Form1& f = Main();
     Form2& w = OpenFromScales(f);
     w.Command1_Click(2);
-    // As after a pattern load, which enters scale mode with the note buttons still there.
-    for (QWidget* b : {f.Command3, f.Command5, f.Command11}) b->show();
-    KORVALIN1.LoopCount = 7;
-    f.Picture9_Click(0);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_TRUE(Shown(f.Command3));
-    EXPECT_TRUE(Shown(f.Command5));
-    EXPECT_TRUE(Shown(f.Command11));
-    EXPECT_FALSE(Shown(f.Command4));
-    for (QPushButton* v : f.Command2) EXPECT_FALSE(Shown(v));
-    EXPECT_TRUE(Shown(f.Command8));
-    EXPECT_TRUE(Shown(f.Label5));
-    EXPECT_EQ(KORVALIN1.LoopCount, 7);
+    // Whatever stands in the semitone place (Sharpen and Flatten, as after a pattern load, or Next
+    // Note during a run) stays there.
+    for (auto buttons : {Form1::StepButtons::Semitones, Form1::StepButtons::NextNote}) {
+        f.SetStepButtons(buttons);
+        KORVALIN1.LoopCount = 7;
+        f.Picture9_Click(0);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_FALSE(f.isVisible());
+        const bool semitones = buttons == Form1::StepButtons::Semitones;
+        EXPECT_EQ(Shown(Find<QPushButton>(f, "Command3")), semitones);
+        EXPECT_EQ(Shown(Find<QPushButton>(f, "Command5")), semitones);
+        EXPECT_EQ(Shown(Find<QPushButton>(f, "Command11")), !semitones);
+        EXPECT_FALSE(Shown(Find<QPushButton>(f, "Command4")));
+        for (QPushButton* v : FindAll<QPushButton>(f, "Command2")) EXPECT_FALSE(Shown(v));
+        EXPECT_TRUE(Shown(Find<QPushButton>(f, "Command8")));
+        EXPECT_TRUE(Shown(Find<QLabel>(f, "Label5")));
+        EXPECT_EQ(KORVALIN1.LoopCount, 7);
+    }
 }
 
 TEST_F(Selection, EndLeavesScaleMode) {
     Form1& f = Main();
     Form2& w = OpenFromScales(f);
     w.Command1_Click(0);
-    f.Command11->show();
+    f.SetStepButtons(Form1::StepButtons::NextNote);
     f.Command10_Click();
-    for (QWidget* hidden : {(QWidget*)f.Command6, (QWidget*)f.Command7, (QWidget*)f.Command9, (QWidget*)f.Command8,
-                            (QWidget*)f.Command10, (QWidget*)f.Command11, (QWidget*)f.Picture9[0], (QWidget*)f.Label5})
+    for (QWidget* hidden : FindWidgets(f, {"Command6", "Command7", "Command9", "Command8", "Command10", "Command11", "Picture9(0)", "Label5"}))
         EXPECT_FALSE(Shown(hidden)) << hidden->objectName().toStdString();
-    for (QWidget* shown : {(QWidget*)f.Command3, (QWidget*)f.Command5, (QWidget*)f.Command4})
+    for (QWidget* shown : FindWidgets(f, {"Command3", "Command5", "Command4"}))
         EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
-    for (QPushButton* v : f.Command2) EXPECT_TRUE(Shown(v));
+    for (QPushButton* v : FindAll<QPushButton>(f, "Command2")) EXPECT_TRUE(Shown(v));
     EXPECT_EQ(KORVALIN1.StopFlag, 1);
-    EXPECT_EQ(f.Label5->text(), "C Major") << "the choice outlives scale mode";
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "C Major") << "the choice outlives scale mode";
 }
 
 TEST_F(Selection, PicturesMoveRightOnOtherScreens) {

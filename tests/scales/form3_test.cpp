@@ -4,6 +4,7 @@
 #include "scales/file_lists.h"
 #include "scales/form3.h"
 #include "tests/scales/scale_fixture.h"
+#include "tests/support/find_control.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPushButton>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,7 +34,7 @@ struct PatternWindow : ScaleFixture {
     Form3& Open(const QString& name = {}) {
         Form1& f = Main();
         prompts->messages.clear(); // whatever start-up had to say
-        f.UFLoad->trigger();
+        Find<QAction>(f, "UFLoad")->trigger();
         Form3& w = Window<Form3>();
         EXPECT_TRUE(w.Dir1->setPath(dir.path()));
         EXPECT_TRUE(name.isEmpty() || w.File1->selectFile(name));
@@ -49,8 +51,8 @@ struct PatternWindow : ScaleFixture {
 TEST_F(PatternWindow, OpensAtTheApplicationsFolderAndTheFramesCloseReturnsKeepingItsPlace) {
     Form1& f = Main();
     f.show();
-    ASSERT_TRUE(f.UFLoad->isEnabled());
-    f.UFLoad->trigger();
+    ASSERT_TRUE(Find<QAction>(f, "UFLoad")->isEnabled());
+    Find<QAction>(f, "UFLoad")->trigger();
     Form3& w = Window<Form3>();
     EXPECT_TRUE(w.isVisible() && !f.isVisible());
     EXPECT_EQ(w.windowTitle(), "Pattern Load");
@@ -70,7 +72,7 @@ TEST_F(PatternWindow, OpensAtTheApplicationsFolderAndTheFramesCloseReturnsKeepin
     EXPECT_TRUE(f.isVisible() && !w.isVisible());
     EXPECT_EQ(KORVALIN1.ScaleKey, 0);
     Write("two.stp", "076\n"); // written while the window was hidden
-    f.UFLoad->trigger();
+    Find<QAction>(f, "UFLoad")->trigger();
     EXPECT_EQ(w.pos(), where);
     EXPECT_EQ(w.Dir1->path(), dir.path());
     EXPECT_EQ(w.File1->fileName(), "one.stp");
@@ -119,13 +121,13 @@ TEST_F(PatternWindow, AFileWrittenHereLoadsWithADoubleClickAndPlays) {
     EXPECT_EQ(KORVALIN1.LoopCount, 1);
     EXPECT_TRUE(f.isVisible() && !w.isVisible());
     EXPECT_EQ(w.Label1->text(), dir.filePath("five.stp"));
-    EXPECT_EQ(f.Label5->text(), "User Set");
-    EXPECT_EQ(f.Picture9[0]->image(), w.Image1[0]->image());
-    for (QWidget* b : std::initializer_list<QWidget*>{f.Command8, f.Command7, f.Command9, f.Command6, f.Command10,
-                                                     f.Picture9[0]})
+    EXPECT_EQ(Find<QLabel>(f, "Label5")->text(), "User Set");
+    EXPECT_EQ(Find<PictureBox>(f, "Picture9", 0)->image(), w.Image1[0]->image());
+    for (QWidget* b : std::initializer_list<QWidget*>{Find<QPushButton>(f, "Command8"), Find<QPushButton>(f, "Command7"), Find<QPushButton>(f, "Command9"), Find<QPushButton>(f, "Command6"), Find<QPushButton>(f, "Command10"),
+                                                     Find<PictureBox>(f, "Picture9", 0)})
         EXPECT_TRUE(Shown(b));
-    for (QWidget* b : {f.Command4, f.Command2[0], f.Command2[3]}) EXPECT_FALSE(Shown(b));
-    EXPECT_TRUE(Shown(f.Command3) && Shown(f.Command5)) << "a load leaves Flatten and Sharpen";
+    for (QWidget* b : {Find<QPushButton>(f, "Command4"), Find<QPushButton>(f, "Command2", 0), Find<QPushButton>(f, "Command2", 3)}) EXPECT_FALSE(Shown(b));
+    EXPECT_TRUE(Shown(Find<QPushButton>(f, "Command3")) && Shown(Find<QPushButton>(f, "Command5"))) << "a load leaves Flatten and Sharpen";
 
     KORVALIN1.NoteDelay = 1;
     f.Command8_Click();
@@ -152,7 +154,7 @@ TEST_F(PatternWindow, ABadOrUnreadableFileIsReportedOnceAndKeepsTheLinesBeforeIt
         ExpectCorruptOnce();
         EXPECT_EQ(KORVALIN1.ScalePatterns[kUserPatternEntry], name == "bad.stp" ? "090093" : "");
         EXPECT_TRUE(w.isVisible() && !Window<Form1>().isVisible());
-        EXPECT_EQ(Window<Form1>().Label5->text(), "Label5");
+        EXPECT_EQ(Find<QLabel>(Window<Form1>(), "Label5")->text(), "Label5");
         w.Command1_Click(); // "Cancel"
         EXPECT_TRUE(Window<Form1>().isVisible() && !w.isVisible());
     }

@@ -6,6 +6,7 @@
 #include "scales/form2.h"
 #include "scales/scale_catalogue.h"
 #include "tests/scales/scale_fixture.h"
+#include "tests/support/find_control.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -49,14 +51,14 @@ TEST_F(Playback, CMajorWithoutAChoicePlaysTwentyNineNotesAndEndsOnC0) {
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), Fields(KORVALIN1.ScalePatterns[0]));
     EXPECT_EQ(f.CurrentNote, 73);
-    EXPECT_EQ(f.Label1->text().trimmed(), "C0");
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text().trimmed(), "C0");
     for (size_t i = 1; i < 29; ++i) EXPECT_EQ(notes->StepTime(i) - notes->StepTime(i - 1), 100) << i;
     EXPECT_EQ(clock.now - start, 2900) << "the last note's wait is waited too";
     EXPECT_EQ(notes->struck.size(), 58u) << "each step strikes its note twice";
     // The run leaves the playing controls as they are.
-    EXPECT_FALSE(f.Command11->isHidden());
-    EXPECT_TRUE(f.Command3->isHidden());
-    EXPECT_TRUE(f.Command5->isHidden());
+    EXPECT_FALSE(Find<QPushButton>(f, "Command11")->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command3")->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command5")->isHidden());
     EXPECT_EQ(PlaybackRunDepth(), 0);
 }
 
@@ -105,7 +107,7 @@ TEST_F(Playback, StartBeforeScaleModePlaysOnlyTheLeadIn) {
     KORVALIN1.NoteDelay = 1;
     f.Command8_Click();
     EXPECT_TRUE(notes->struck.empty());
-    EXPECT_TRUE(f.Command11->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(f, "Command11")->isHidden());
     leadIn = true;
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 73, 73}));
@@ -148,7 +150,7 @@ TEST_F(Playback, NextNoteEndsTheWaitAtOnce) {
     qint64 pressed = -1;
     clock.At(1500, [&] {
         pressed = clock.now;
-        QTest::mouseClick(f.Command11, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(f, "Command11"), Qt::LeftButton);
     });
     AtStep(2, [&] { f.Command11_Click(); });
     f.Command8_Click();
@@ -165,7 +167,7 @@ TEST_F(Playback, TypedKeyActsAsNextNote) {
     qint64 typed = -1;
     clock.At(700, [&] {
         typed = clock.now;
-        QTest::keyClick(f.Command8, Qt::Key_A);
+        QTest::keyClick(Find<QPushButton>(f, "Command8"), Qt::Key_A);
     });
     AtStep(2, [&] { QTest::keyClick(&f, Qt::Key_Space); });
     f.Command8_Click();
@@ -261,7 +263,7 @@ TEST_F(Playback, StartDuringARunPlaysARunInsideIt) {
     Form1& f = InScaleMode(Main());
     UserPattern("073076079");
     KORVALIN1.NoteDelay = 1;
-    AtStep(1, [&] { QTest::mouseClick(f.Command8, Qt::LeftButton); });
+    AtStep(1, [&] { QTest::mouseClick(Find<QPushButton>(f, "Command8"), Qt::LeftButton); });
     f.Command8_Click();
     EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 73, 76, 79, 76, 79}));
     EXPECT_EQ(notes->struck[2].depth, 2);
@@ -278,7 +280,7 @@ TEST_F(Playback, HammeringStartNestsOnlySoDeep) {
         AtStep(1, [&] {
             ++presses;
             deepest = std::max(deepest, PlaybackRunDepth());
-            f.Command8->click();
+            Find<QPushButton>(f, "Command8")->click();
             if (presses == 200) f.Command7_Click();
         });
     f.Command8_Click();
