@@ -52,6 +52,7 @@ std::vector<PitchReading> Listen(PitchTracker& tracker, const std::vector<float>
     tracker.SetOnPitch([&](const PitchReading& r) { readings.push_back(r); });
     for (std::size_t at = 0; at < x.size(); at += buffer)
         tracker.Process(std::span<const float>(x.data() + at, std::min(buffer, x.size() - at)));
+    tracker.SetOnPitch(nullptr); // the readings go out of scope here
     return readings;
 }
 
