@@ -199,11 +199,11 @@ std::vector<float> ClickTrain(double rate, double seconds, double perSecond, uin
 }
 
 ReferencePitch::ReferencePitch(const ListenCase& c) : rate_(c.sampleRate), nominalHz_(c.centreHz) {
-    // Demodulate at the nominal fundamental and smooth twice over six of its periods: what is
+    // Demodulate at the nominal fundamental and smooth twice over four of its periods: what is
     // left turns at the rate the true fundamental differs from the nominal one, while the
     // harmonics fall on the smoothing's zeros.
     const std::size_t n = c.samples.size();
-    const int length = std::max(2, int(std::lround(6.0 * rate_ / nominalHz_)));
+    const int length = std::max(2, int(std::lround(4.0 * rate_ / nominalHz_)));
     delay_ = length - 1; // two boxcars of `length`, each (length - 1) / 2 late
     std::vector<std::complex<double>> z(n), once(n);
     const double w = 2 * std::numbers::pi * nominalHz_ / rate_;
