@@ -49,7 +49,8 @@ double LevelDb(const float* x, int n) {
     return std::max(kQuietestDb, 10.0 * std::log10(sum / n));
 }
 
-// The analysis window as a plain copy, oldest sample first, for the octave check.
+// The analysis window as a plain copy, oldest sample first, on which the tracker checks the
+// detector's candidates.
 class Window {
 public:
     explicit Window(int size) : samples_(std::size_t(size), 0.0f) {}

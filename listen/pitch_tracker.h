@@ -2,14 +2,18 @@
 // fed buffers of any size; every analysis hop it says what it hears: a steady note (frequency,
 // nearest MIDI note against the reference A, cents off that note, level) or no note at all.
 //
-// What it hears passes four rules before it becomes a note:
+// What it hears passes these rules before it becomes a note:
 //   - a level gate: hops quieter than the gate (RMS in dBFS) carry no note;
 //   - the detector's confidence: noise, breath and clicks give low confidence;
-//   - a stable rule: a new note is reported only once it has held within a tolerance for a while,
-//     and a held note survives short drop-outs;
-//   - an octave guard: a saxophone's strong second harmonic can pull the detector an octave up
-//     for a moment; a jump of whole octaves away from the note held must hold much longer, and
-//     each candidate is checked against the one an octave below it.
+//   - the window's own check: the sound must repeat after the detector's period; when it repeats
+//     clearly better after two periods the note is the octave below (the detector took the
+//     second harmonic), when almost as well after half a period the octave above (it took a
+//     subharmonic, as in some attacks);
+//   - a stable rule: a new note is reported only once every hop has been nearest to it for a
+//     while, and a held note survives short drop-outs;
+//   - an octave guard: a jump of whole octaves away from an established note must hold much
+//     longer than any other change, so a saxophone's strong second harmonic taking over for a
+//     moment never shows as an octave jump.
 //
 // The tracker has no thread of its own and no thread affinity: one thread at a time feeds it
 // (the capture thread, or a test); only the reference A may be changed from another thread.
