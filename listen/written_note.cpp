@@ -1,0 +1,102 @@
+#include "listen/written_note.h"
+
+#include "app/note_table.h"
+
+namespace korvalin {
+namespace {
+
+// Pitch classes from C = 0.
+constexpr int kCSharp = 1, kEFlat = 3, kFSharp = 6, kAFlat = 8, kBFlat = 10;
+
+// For each semitone above A, the positions in a note-table octave group (A = 0 ... Ab = 16) of
+// its sharp (or only) spelling and of its flat spelling.
+struct Positions {
+    int sharp;
+    int flat;
+};
+constexpr std::array<Positions, 12> kPositionsAboveA{{
+    {0, 0},   // A
+    {1, 2},   // A# / Bb
+    {3, 3},   // B
+    {4, 4},   // C
+    {5, 6},   // C# / Db
+    {7, 7},   // D
+    {8, 9},   // D# / Eb
+    {10, 10}, // E
+    {11, 11}, // F
+    {12, 13}, // F# / Gb
+    {14, 14}, // G
+    {15, 16}, // G# / Ab
+}};
+
+// Semitones above the group's A of each position.
+constexpr std::array<int, 17> kSemitonesOfPosition{0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 11};
+constexpr std::array<bool, 17> kFlatPosition{false, false, true, false, false, false, true, false, false,
+                                             true,  false, false, false, true, false, false, true};
+
+constexpr int kLowestTablePitch = 9;   // A-4, row 1
+constexpr int kHighestTablePitch = 116; // Ab4, row 153
+
+BlackKeySpelling AllBlackKeys(bool flat) {
+    BlackKeySpelling s;
+    s.flat.fill(flat);
+    return s;
+}
+
+} // namespace
+
+int TranspositionSemitones(int transpositionRows) {
+    switch (transpositionRows) {
+    case 2: return 2;   // soprano: a major second
+    case 12: return 9;  // alto: a major sixth
+    case 19: return 14; // tenor: an octave and a major second
+    case 29: return 21; // baritone: an octave and a major sixth
+    default: return -1;
+    }
+}
+
+BlackKeySpelling BlackKeySpelling::Default() {
+    BlackKeySpelling s;
+    s.flat[kBFlat] = s.flat[kEFlat] = s.flat[kAFlat] = true;
+    s.flat[kCSharp] = s.flat[kFSharp] = false;
+    return s;
+}
+
+BlackKeySpelling BlackKeySpelling::ForKeySignature(int fifths) {
+    if (fifths > 0) return AllBlackKeys(false);
+    if (fifths < 0) return AllBlackKeys(true);
+    return Default();
+}
+
+BlackKeySpelling BlackKeySpelling::FromScaleNotes(std::span<const int> notes) {
+    std::array<int, 12> seen{}; // +1 flat, -1 sharp, 0 not in the scale
+    int flats = 0, sharps = 0;
+    for (int n : notes) {
+        const int j = SpellingPosition(n);
+        if (j < 0 || !IsBlackKeySpelling(n)) continue;
+        const int pitchClass = (9 + kSemitonesOfPosition[std::size_t(j)]) % 12;
+        seen[std::size_t(pitchClass)] = kFlatPosition[std::size_t(j)] ? 1 : -1;
+        (kFlatPosition[std::size_t(j)] ? flats : sharps) += 1;
+    }
+    BlackKeySpelling s = flats > sharps ? AllBlackKeys(true) : sharps > flats ? AllBlackKeys(false) : Default();
+    for (std::size_t pc = 0; pc < 12; ++pc)
+        if (seen[pc] != 0) s.flat[pc] = seen[pc] > 0;
+    return s;
+}
+
+int NoteNumberForPitch(int midi, const BlackKeySpelling& spelling) {
+    if (midi < kLowestTablePitch || midi > kHighestTablePitch) return 0;
+    const int group = (midi - kLowestTablePitch) / 12;
+    const int aboveA = (midi - kLowestTablePitch) % 12;
+    const Positions& p = kPositionsAboveA[std::size_t(aboveA)];
+    const int position = spelling.flat[std::size_t(midi % 12)] ? p.flat : p.sharp;
+    return 1 + 17 * group + position;
+}
+
+int WrittenNoteFor(int concertMidi, int transpositionRows, const BlackKeySpelling& spelling) {
+    const int semitones = TranspositionSemitones(transpositionRows);
+    if (semitones < 0 || concertMidi < 0 || concertMidi > kHighestTablePitch) return 0;
+    return NoteNumberForPitch(concertMidi + semitones, spelling);
+}
+
+} // namespace korvalin
