@@ -12,6 +12,7 @@
 #include "midi/midi_port.h"
 #include "scales/form2.h"
 #include "scales/playback.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

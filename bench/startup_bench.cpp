@@ -15,6 +15,7 @@
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "midi/midi_port.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -14,6 +14,8 @@
 #include "reference/help_viewer.h"
 #include "scales/form2.h"
 #include "scales/form3.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/recording_help.h"
 
 #include <QAction>
 #include <QApplication>

@@ -129,25 +129,6 @@ bool QtPrintDialogs::ShowPrinter(QWidget* owner, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool ScriptedPrintDialogs::ShowPrinter(QWidget* owner, QPrinter& printer) {
-    owners.push_back(owner ? owner->objectName() : QString());
-    if (choices.empty()) return false;
-    const Choice choice = choices.front();
-    choices.pop_front();
-    if (!choice.accept) return false;
-    if (!choice.pdfFile.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(choice.pdfFile);
-    }
-    printer.setPageOrientation(choice.orientation);
-    printer.setCopyCount(choice.copies);
-    if (!choice.pages.isEmpty()) {
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setPageRanges(choice.pages);
-    }
-    return true;
-}
-
 void SetPrintDialogs(std::shared_ptr<PrintDialogs> dialogs) { DialogsSlot() = std::move(dialogs); }
 
 PrintDialogs& CurrentPrintDialogs() {

@@ -10,13 +10,10 @@
 #pragma once
 
 #include <QPageLayout>
-#include <QPageRanges>
 #include <QString>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -58,23 +55,6 @@ public:
 class QtPrintDialogs : public PrintDialogs {
 public:
     bool ShowPrinter(QWidget* owner, QPrinter& printer) override;
-};
-
-// Answers every dialog from a queue of choices without showing anything (Cancel when the queue is
-// empty) and remembers whose dialog was asked.
-class ScriptedPrintDialogs : public PrintDialogs {
-public:
-    struct Choice {
-        bool accept = true;
-        QString pdfFile; // output file; the choice of a printer when empty
-        QPageLayout::Orientation orientation = QPageLayout::Portrait;
-        int copies = 1;
-        QPageRanges pages{};
-    };
-    bool ShowPrinter(QWidget* owner, QPrinter& printer) override;
-
-    std::deque<Choice> choices;
-    std::vector<QString> owners; // objectName of the window each dialog was shown over
 };
 
 void SetPrintDialogs(std::shared_ptr<PrintDialogs> dialogs); // nullptr: the platform's dialog

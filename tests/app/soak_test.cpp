@@ -14,6 +14,9 @@
 #include "printing/print_setup.h"
 #include "reference/help_viewer.h"
 #include "scales/playback.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/recording_help.h"
+#include "tests/support/scripted_print_dialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>

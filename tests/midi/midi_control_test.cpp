@@ -8,6 +8,7 @@
 #include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "midi/outputs.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -10,6 +10,8 @@
 #include "midi/midi_port.h"
 #include "printing/print_setup.h"
 #include "tests/printing/pdf_check.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/scripted_print_dialogs.h"
 
 #include <QFileInfo>
 #include <QPixmap>

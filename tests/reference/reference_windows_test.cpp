@@ -12,6 +12,8 @@
 #include "reference/help_search.h"
 #include "reference/help_viewer.h"
 #include "reference/text_pages.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/recording_help.h"
 
 #include <QAction>
 #include <QApplication>

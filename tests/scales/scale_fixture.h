@@ -8,6 +8,7 @@
 #include "main_window/form1.h"
 #include "midi/midi_port.h"
 #include "scales/playback.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
