@@ -13,8 +13,10 @@
 namespace korvalin {
 namespace {
 
-QPrinter*& PrinterSlot() {
-    static QPrinter* printer = nullptr;
+// The one printer object, owned here. It is released with the application (see SystemPrinter),
+// since a printer outliving the application's print support cannot be destroyed safely.
+std::unique_ptr<QPrinter>& PrinterSlot() {
+    static std::unique_ptr<QPrinter> printer;
     return printer;
 }
 
@@ -53,9 +55,9 @@ void DropServerPageSelection(QPrinter& printer) {
 } // namespace
 
 QPrinter& SystemPrinter() {
-    QPrinter*& printer = PrinterSlot();
+    std::unique_ptr<QPrinter>& printer = PrinterSlot();
     if (!printer) {
-        printer = new QPrinter(QPrinter::ScreenResolution);
+        printer = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
         printer->setResolution(kNormalResolution);
         printer->setCreator("Korvalin");
         printer->setDocName("Korvalin");
@@ -69,10 +71,7 @@ QPrinter& SystemPrinter() {
     return *printer;
 }
 
-void ResetSystemPrinter() {
-    delete PrinterSlot();
-    PrinterSlot() = nullptr;
-}
+void ResetSystemPrinter() { PrinterSlot().reset(); }
 
 int16_t PrinterOrientation(const QPrinter& printer) {
     return printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
