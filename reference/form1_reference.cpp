@@ -74,7 +74,7 @@ void Form1::LoadFindHelp() {
     if (FindHelpFile(QCoreApplication::applicationDirPath().toStdString())) return;
     CurrentPrompts().Message(this, "Korvalin help not available",
                              "KORVALIN.HLP not found in your path.\r\n\r\n"
-                             "Windows searches your PATH environment variable for help files, "
+                             "Korvalin searches its own folder and your PATH for help files, "
                              "so you need to copy KORVALIN.HLP to a directory included in your "
                              "PATH if you wish to obtain help while running Korvalin.",
                              QMessageBox::Warning);

@@ -527,7 +527,7 @@ TEST_F(ReferenceTest, MissingHelpFileWarnsOnceAtStartUpAndRunsOn) {
     const auto& m = prompts->messages.front();
     EXPECT_EQ(m.title, "Korvalin help not available");
     EXPECT_EQ(m.text,
-              "KORVALIN.HLP not found in your path.\r\n\r\nWindows searches your PATH environment variable for "
+              "KORVALIN.HLP not found in your path.\r\n\r\nKorvalin searches its own folder and your PATH for "
               "help files, so you need to copy KORVALIN.HLP to a directory included in your PATH if you wish "
               "to obtain help while running Korvalin.");
     EXPECT_EQ(m.icon, QMessageBox::Warning);
@@ -544,7 +544,7 @@ TEST_F(ReferenceTest, MissingHelpFileWarnsOnceAtStartUpAndRunsOn) {
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     QApplication::sendEvent(main.Command1, &f1);
     ASSERT_EQ(help->requests.size(), 2u);
-    EXPECT_EQ(help->requests[1].helpFile, "Korvalin.Hlp");
+    EXPECT_EQ(help->requests[1].helpFile, "KORVALIN.HLP");
     EXPECT_EQ(help->requests[1].key, "Contents");
     EXPECT_EQ(prompts->messages.size(), 1u);
 }
@@ -603,12 +603,64 @@ TEST_F(HelpViewer, SaysPlainlyWhenThereIsNoFile) {
     w.ShowTopic("", "Contents");
     EXPECT_TRUE(w.currentFile().isEmpty());
     EXPECT_TRUE(w.Browser->toPlainText().contains("The help file was not found"));
-    EXPECT_TRUE(w.Browser->toPlainText().contains("Korvalin.HLP"));
-    w.ShowTopic("Korvalin.Hlp", "Contents"); // the declared name, not beside the program
-    EXPECT_TRUE(w.Browser->toPlainText().contains("Korvalin.Hlp"));
+    EXPECT_TRUE(w.Browser->toPlainText().contains("KORVALIN.HLP"));
+    w.ShowTopic(kDeclaredHelpFile, "Contents"); // the declared name, not beside the program
+    EXPECT_TRUE(w.Browser->toPlainText().contains("The help file was not found"));
     w.ShowUsingHelp();
     EXPECT_TRUE(w.Browser->toPlainText().contains("How to use Korvalin help"));
     EXPECT_TRUE(w.Browser->toPlainText().contains("Back"));
+}
+
+TEST_F(HelpViewer, EveryMessageAndPageSpellsTheFileOneWay) {
+    Window<Form1>(); // no help file anywhere: it warns at start-up
+    ASSERT_EQ(prompts->messages.size(), 1u);
+    HelpWindow& w = Window<HelpWindow>();
+    std::vector<std::pair<const char*, QString>> texts;
+    texts.emplace_back("start-up warning", prompts->messages[0].text);
+    w.ShowTopic("", "Contents");
+    texts.emplace_back("not found, no file asked", w.Browser->toHtml());
+    w.ShowTopic(kDeclaredHelpFile, "Contents");
+    texts.emplace_back("not found, declared name", w.Browser->toHtml());
+    w.ShowUsingHelp();
+    texts.emplace_back("using help", w.Browser->toHtml());
+    QFile file(KORVALIN_HELP_SOURCE);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    texts.emplace_back("help file", QString::fromUtf8(file.readAll()));
+    const QRegularExpression anyCase("korvalin\\.hlp", QRegularExpression::CaseInsensitiveOption);
+    for (const auto& [where, text] : texts) {
+        int mentions = 0;
+        for (const auto& m : anyCase.globalMatch(text)) {
+            EXPECT_EQ(m.captured(), "KORVALIN.HLP") << where;
+            ++mentions;
+        }
+        EXPECT_GT(mentions, 0) << where;
+    }
+}
+
+TEST_F(HelpViewer, ContentsAfterUsingHelpReachesTheFileFound) {
+    // Found at start-up under another spelling, in a folder of PATH.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(KORVALIN_HELP_SOURCE, dir.filePath("korvalin.hlp")));
+    ::setenv("PATH", dir.path().toLocal8Bit().constData(), 1);
+    SetHelp(nullptr);
+    Form1& main = Window<Form1>();
+    EXPECT_TRUE(prompts->messages.empty());
+    main.HelpHelp_Click();
+    HelpWindow& w = Window<HelpWindow>();
+    ASSERT_EQ(w.Browser->source(), UsingHelpPage());
+    w.Contents->click();
+    EXPECT_EQ(w.currentFile(), dir.filePath("korvalin.hlp"));
+    EXPECT_EQ(w.Browser->source().fragment(), "Contents");
+    EXPECT_TRUE(w.Browser->toPlainText().contains("Reading a fingering diagram"));
+
+    // Without a file found, Contents after the page on using help stays on it.
+    DestroyAllWindows();
+    KORVALIN1.HelpFilePath.clear();
+    HelpWindow& bare = Window<HelpWindow>();
+    bare.ShowUsingHelp();
+    bare.Contents->click();
+    EXPECT_EQ(bare.Browser->source(), UsingHelpPage());
+    EXPECT_TRUE(bare.currentFile().isEmpty());
 }
 
 TEST_F(HelpViewer, TheRealServiceOpensTheWindow) {
