@@ -14,7 +14,9 @@
 #include "reference/text_pages.h"
 #include "tests/support/recording_prompts.h"
 #include "tests/support/recording_help.h"
+#include "tests/support/every_window.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -494,6 +496,30 @@ TEST_F(ReferenceTest, InfoAndHelpMenuItemsAreEnabled) {
     EXPECT_TRUE(Window<Form13>().isVisible());
     EXPECT_TRUE(main.isHidden());
 }
+
+// ---- Every window, as screen readers meet it ----
+
+class WindowDescription : public ReferenceTest, public ::testing::WithParamInterface<WindowCase> {};
+
+TEST_P(WindowDescription, IsAWindowNamedByItsCaption) {
+    QWidget& w = GetParam().open();
+    w.show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&w);
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->role() == QAccessible::Window || a->role() == QAccessible::Dialog) << "role " << a->role();
+    EXPECT_EQ(a->text(QAccessible::Name), GetParam().caption);
+    // Reached from the application, as a screen reader walks the tree.
+    QAccessibleInterface* app = QAccessible::queryAccessibleInterface(qApp);
+    ASSERT_NE(app, nullptr);
+    EXPECT_GE(app->indexOfChild(a), 0);
+    // Its controls keep their own descriptions: the first one is not taken for a window.
+    if (a->childCount() > 0) {
+        EXPECT_NE(a->child(0)->role(), QAccessible::Window);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, WindowDescription, ::testing::ValuesIn(EveryWindow()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- About ----
 
