@@ -1,9 +1,9 @@
 #include "reference/explainers.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
-#include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "reference/explainer_art.h"
 
@@ -124,11 +124,6 @@ QLineEdit* TextBox(QWidget* parent, QRect geometry) {
     f.setPointSizeF(7.5);
     t->setFont(f);
     return t;
-}
-
-void ReturnToMainWindow(QWidget* window) {
-    window->hide();
-    Window<Form1>().show();
 }
 
 } // namespace
@@ -296,7 +291,7 @@ void Form5::Image3_Click() {
     ShowPart(2, 1);
 }
 
-void Form5::Command3_Click() { ReturnToMainWindow(this); }
+void Form5::Command3_Click() { ReturnToMain(*this); }
 
 void Form5::closeEvent(QCloseEvent* event) {
     // The frame's close control goes back to the main window, as "Return" does.
@@ -404,7 +399,7 @@ void Form10::Image3_Click() {
     ShowPart(1, 1);
 }
 
-void Form10::Command3_Click() { ReturnToMainWindow(this); }
+void Form10::Command3_Click() { ReturnToMain(*this); }
 
 void Form10::closeEvent(QCloseEvent* event) {
     event->ignore();

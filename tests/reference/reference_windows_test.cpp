@@ -357,6 +357,15 @@ TEST_P(InfoWindow, OpensInPlaceOfTheMainWindowAndReturnsIt) {
     EXPECT_TRUE(w.isHidden());
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(WindowLoaded<Form1>(), true);
+
+    // While the application is ending, the way back lets the window go without bringing the main
+    // window back on screen.
+    (main.*GetParam().open)();
+    main.Command1_Click(); // Exit
+    ASSERT_EQ(ended, 1);
+    GetParam().giveBack();
+    EXPECT_TRUE(w.isHidden());
+    EXPECT_TRUE(main.isHidden());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -375,7 +384,13 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"Mouthpiece", &Form1::Menu_Mouthpiece_Click, [] () -> QWidget& { return Window<Form5>(); },
                  [] { Window<Form5>().Command3->click(); }},
         OpenCase{"Reed", &Form1::Mnu_Reed_Click, [] () -> QWidget& { return Window<Form10>(); },
-                 [] { Window<Form10>().Command3->click(); }}),
+                 [] { Window<Form10>().Command3->click(); }},
+        OpenCase{"ScalePage", &Form1::PrintScale_Click, [] () -> QWidget& { return Window<Form12>(); },
+                 [] { Window<Form12>().ScaleReturnMnu->trigger(); }},
+        OpenCase{"MidiControl", &Form1::MControl_Click, [] () -> QWidget& { return Window<MidiControl>(); },
+                 [] { Window<MidiControl>().Command1->click(); }},
+        OpenCase{"PatternLoad", &Form1::UFLoad_Click, [] () -> QWidget& { return Window<Form3>(); },
+                 [] { Window<Form3>().Command1->click(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReferenceTest, TellMeMoreTwiceShowsOneExplanationAndHoldsTheReturn) {
