@@ -334,6 +334,8 @@ struct OpenCase {
     std::function<void()> giveBack; // its "Return"
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
+
 class InfoWindow : public ReferenceTest, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(InfoWindow, OpensInPlaceOfTheMainWindowAndReturnsIt) {
