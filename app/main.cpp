@@ -70,8 +70,7 @@ int main(int argc, char** argv) {
     AnswerInformationRequests(argc, argv);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Korvalin");
-    QApplication::setApplicationDisplayName("Korvalin");
+    korvalin::NameApplication(); // window titles stay exactly the windows' captions
     QApplication::setQuitOnLastWindowClosed(false); // Exit ends the application, nothing else
     QApplication::setWindowIcon(korvalin::AppIcon());
     {

@@ -1,13 +1,11 @@
 // Message and input boxes. Windows ask through CurrentPrompts() so that tests can answer in place of
-// a person (RecordingPrompts) instead of blocking on a modal box.
+// a person instead of blocking on a modal box.
 #pragma once
 
 #include <QMessageBox>
 #include <QString>
-#include <deque>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class QWidget;
 
@@ -30,24 +28,6 @@ public:
     void Message(QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon) override;
     std::optional<QString> Input(QWidget* parent, const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
-};
-
-// Remembers what was shown and answers input boxes from a queue (cancel when the queue is empty).
-class RecordingPrompts : public Prompts {
-public:
-    struct Shown {
-        QString title, text;
-        QMessageBox::Icon icon;
-    };
-    struct Asked {
-        QString prompt, title, defaultText;
-    };
-    void Message(QWidget*, const QString& title, const QString& text, QMessageBox::Icon icon) override;
-    std::optional<QString> Input(QWidget*, const QString& prompt, const QString& title,
-                                 const QString& defaultText) override;
-    std::vector<Shown> messages;
-    std::vector<Asked> asked;
-    std::deque<std::optional<QString>> answers;
 };
 
 Prompts& CurrentPrompts();

@@ -14,6 +14,7 @@
 #include "scales/form2.h"
 #include "scales/playback.h"
 #include "scales/scale_catalogue.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -17,6 +17,7 @@
 #include "midi/midi_port.h"
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

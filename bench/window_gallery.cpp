@@ -16,6 +16,8 @@
 #include "scales/form3.h"
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/recording_help.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,6 +3,7 @@
 #include "main_window/form1.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "midi/midi_control.h"
 
@@ -13,9 +14,8 @@ namespace korvalin {
 
 void Form1::MControl_Click() {
     MidiControl& control = Window<MidiControl>();
-    control.show();
+    ShowInsteadOfMain(control);
     control.ShowFace();
-    hide();
 }
 
 bool Form1::LeadInBox() { return Window<MidiControl>().Check1->isChecked(); }

@@ -1,6 +1,7 @@
 #include "midi/midi_control.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -223,10 +224,7 @@ void MidiControl::Command2_Released() {
     SendMidiNoteOff(kTestNote);
 }
 
-void MidiControl::Command1_Click() {
-    hide();
-    if (!Form1::Ending()) Window<Form1>().show();
-}
+void MidiControl::Command1_Click() { ReturnToMain(*this); }
 
 void MidiControl::Form_Activate() {
     Label3->setText(QString::number(KORVALIN1.NoteVelocity));

@@ -1,5 +1,6 @@
 // The Print commands of the chart windows: the fingering chart and the circle of fifths are drawn
-// over the whole page; the altissimo chart window prints its own image.
+// over the whole page; the altissimo chart window prints its own image, made smaller to fit the
+// page when it is larger.
 #include "reference/chart_windows.h"
 
 #include "printing/print_setup.h"
@@ -23,7 +24,8 @@ void Form4::PrintChart_Click() {
 void Form13::Alti_Print_Click() {
     std::unique_ptr<QPrinter> printer = PreparePrinter(*this, true, true);
     if (!printer) return;
-    PrintWindowImage(*printer, ClientArea(*this), kChartTwipsPerPixel, kChartTwipsPerPixel);
+    // Maximized on a large screen the window is larger than the page: it is printed whole.
+    PrintWindowImage(*printer, ClientArea(*this), kChartTwipsPerPixel, kChartTwipsPerPixel, Oversize::ShrinkToFit);
 }
 
 void Form8::Command3_Click() {

@@ -1,6 +1,7 @@
 #include "printing/form12.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -114,10 +115,7 @@ void Form12::ScalePrintMnu_Click() {
     PrintWindowImage(*printer, *Page, kTwipsPerPixel, kTwipsPerPixel);
 }
 
-void Form12::ScaleReturnMnu_Click() {
-    hide();
-    Window<Form1>().show();
-}
+void Form12::ScaleReturnMnu_Click() { ReturnToMain(*this); }
 
 void Form12::closeEvent(QCloseEvent* event) {
     // Closing the page through its frame leads back like "Return".

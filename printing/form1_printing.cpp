@@ -3,6 +3,7 @@
 #include "main_window/form1.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "printing/form12.h"
 #include "printing/print_setup.h"
@@ -27,8 +28,8 @@ void Form1::PNote_Click() {
 
 void Form1::PrintScale_Click() {
     Form12& page = Window<Form12>();
-    page.showMaximized();
-    hide();
+    page.setWindowState((page.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    ShowInsteadOfMain(page);
     page.ShowPage(ComposeScalePage(CurrentScalePattern(), Label5->text().toStdString()));
 }
 
@@ -37,11 +38,8 @@ namespace {
 // Shows the chart window in place of the main window, then prints its chart over a whole page.
 // The chart stays shown, also when the dialog is cancelled; its "Return" leads back.
 template <class Chart>
-void ShowAndPrintChart(Form1& main, Chart& chart) {
-    main.hide();
-    chart.show();
-    chart.raise();
-    chart.activateWindow();
+void ShowAndPrintChart(Chart& chart) {
+    ShowInsteadOfMain(chart);
     std::unique_ptr<QPrinter> printer = PreparePrinter(chart, false, false);
     if (!printer) return;
     PrintPictureOnPage(*printer, chart.Chart->drawing());
@@ -49,8 +47,8 @@ void ShowAndPrintChart(Form1& main, Chart& chart) {
 
 } // namespace
 
-void Form1::PFingChart_Click() { ShowAndPrintChart(*this, Window<Form4>()); }
+void Form1::PFingChart_Click() { ShowAndPrintChart(Window<Form4>()); }
 
-void Form1::PAltiChart_Click() { ShowAndPrintChart(*this, Window<Form13>()); }
+void Form1::PAltiChart_Click() { ShowAndPrintChart(Window<Form13>()); }
 
 } // namespace korvalin

@@ -13,8 +13,10 @@
 namespace korvalin {
 namespace {
 
-QPrinter*& PrinterSlot() {
-    static QPrinter* printer = nullptr;
+// The one printer object, owned here. It is released with the application (see SystemPrinter),
+// since a printer outliving the application's print support cannot be destroyed safely.
+std::unique_ptr<QPrinter>& PrinterSlot() {
+    static std::unique_ptr<QPrinter> printer;
     return printer;
 }
 
@@ -53,9 +55,9 @@ void DropServerPageSelection(QPrinter& printer) {
 } // namespace
 
 QPrinter& SystemPrinter() {
-    QPrinter*& printer = PrinterSlot();
+    std::unique_ptr<QPrinter>& printer = PrinterSlot();
     if (!printer) {
-        printer = new QPrinter(QPrinter::ScreenResolution);
+        printer = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
         printer->setResolution(kNormalResolution);
         printer->setCreator("Korvalin");
         printer->setDocName("Korvalin");
@@ -69,10 +71,7 @@ QPrinter& SystemPrinter() {
     return *printer;
 }
 
-void ResetSystemPrinter() {
-    delete PrinterSlot();
-    PrinterSlot() = nullptr;
-}
+void ResetSystemPrinter() { PrinterSlot().reset(); }
 
 int16_t PrinterOrientation(const QPrinter& printer) {
     return printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
@@ -129,25 +128,6 @@ bool QtPrintDialogs::ShowPrinter(QWidget* owner, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool ScriptedPrintDialogs::ShowPrinter(QWidget* owner, QPrinter& printer) {
-    owners.push_back(owner ? owner->objectName() : QString());
-    if (choices.empty()) return false;
-    const Choice choice = choices.front();
-    choices.pop_front();
-    if (!choice.accept) return false;
-    if (!choice.pdfFile.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(choice.pdfFile);
-    }
-    printer.setPageOrientation(choice.orientation);
-    printer.setCopyCount(choice.copies);
-    if (!choice.pages.isEmpty()) {
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setPageRanges(choice.pages);
-    }
-    return true;
-}
-
 void SetPrintDialogs(std::shared_ptr<PrintDialogs> dialogs) { DialogsSlot() = std::move(dialogs); }
 
 PrintDialogs& CurrentPrintDialogs() {
@@ -183,19 +163,41 @@ std::unique_ptr<QPrinter> PreparePrinter(QWidget& dialogOwner, bool makeDefault,
     return job;
 }
 
+QRectF PrintableArea(const QPrinter& printer) {
+    const QPageLayout layout = printer.pageLayout();
+    const int dpi = printer.resolution();
+    const QRectF paper = layout.fullRectPixels(dpi);
+    const QMarginsF margins = layout.minimumMargins();
+    const QRectF edge = QPageLayout(layout.pageSize(), layout.orientation(), margins, layout.units(), margins)
+                            .paintRectPixels(dpi);
+    return edge.isEmpty() ? paper : edge;
+}
+
 QWidget& ClientArea(QWidget& window) {
     if (auto* main = qobject_cast<QMainWindow*>(&window); main && main->centralWidget())
         return *main->centralWidget();
     return window;
 }
 
-bool PrintWindowImage(QPrinter& printer, QWidget& client, double twipsPerPixelX, double twipsPerPixelY) {
+bool PrintWindowImage(QPrinter& printer, QWidget& client, double twipsPerPixelX, double twipsPerPixelY,
+                      Oversize oversize) {
     printer.setFullPage(true);
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     // Device units per pixel, so that each pixel keeps its physical size on paper.
-    const double sx = printer.logicalDpiX() * twipsPerPixelX / 1440.0;
-    const double sy = printer.logicalDpiY() * twipsPerPixelY / 1440.0;
+    double sx = printer.logicalDpiX() * twipsPerPixelX / 1440.0;
+    double sy = printer.logicalDpiY() * twipsPerPixelY / 1440.0;
+    // A window larger than the printable part of the page (a maximized chart on a large screen)
+    // may be made smaller to fit it, keeping its proportions, and placed at that part's top-left
+    // corner, so that nothing of it is cut off.
+    const QRectF printable = PrintableArea(printer);
+    const double fit = std::min({1.0, printable.width() / std::max(1.0, client.width() * sx),
+                                 printable.height() / std::max(1.0, client.height() * sy)});
+    if (oversize == Oversize::ShrinkToFit && fit < 1.0) {
+        painter.translate(printable.topLeft());
+        sx *= fit;
+        sy *= fit;
+    }
     painter.scale(sx, sy);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -10,13 +10,10 @@
 #pragma once
 
 #include <QPageLayout>
-#include <QPageRanges>
 #include <QString>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -60,23 +57,6 @@ public:
     bool ShowPrinter(QWidget* owner, QPrinter& printer) override;
 };
 
-// Answers every dialog from a queue of choices without showing anything (Cancel when the queue is
-// empty) and remembers whose dialog was asked.
-class ScriptedPrintDialogs : public PrintDialogs {
-public:
-    struct Choice {
-        bool accept = true;
-        QString pdfFile; // output file; the choice of a printer when empty
-        QPageLayout::Orientation orientation = QPageLayout::Portrait;
-        int copies = 1;
-        QPageRanges pages{};
-    };
-    bool ShowPrinter(QWidget* owner, QPrinter& printer) override;
-
-    std::deque<Choice> choices;
-    std::vector<QString> owners; // objectName of the window each dialog was shown over
-};
-
 void SetPrintDialogs(std::shared_ptr<PrintDialogs> dialogs); // nullptr: the platform's dialog
 PrintDialogs& CurrentPrintDialogs();
 
@@ -91,10 +71,19 @@ std::unique_ptr<QPrinter> PreparePrinter(QWidget& dialogOwner, bool makeDefault,
 // The window area whose image is printed: a main window's central widget, else the widget itself.
 QWidget& ClientArea(QWidget& window);
 
+// The part of the page the printer can print on, in its device units from the paper's top-left
+// corner: the paper without the printer's own margins (the whole paper for a PDF file).
+QRectF PrintableArea(const QPrinter& printer);
+
+// What becomes of a window larger than the printable area: cut off at the paper's edges, or made
+// smaller to fit that area whole, its proportions kept.
+enum class Oversize { CutOff, ShrinkToFit };
+
 // Prints `client` with every visible control on one page, from the page's top-left corner, at its
 // physical size (pixels x twips per pixel / 1440 inches) and drawn at the printer's resolution;
 // then ends the document. False when the printer could not be started.
-bool PrintWindowImage(QPrinter& printer, QWidget& client, double twipsPerPixelX, double twipsPerPixelY);
+bool PrintWindowImage(QPrinter& printer, QWidget& client, double twipsPerPixelX, double twipsPerPixelY,
+                      Oversize oversize = Oversize::CutOff);
 
 // Draws a picture over the whole physical page, stretched in both directions independently, and
 // ends the document. `draw` receives the page rectangle in the printer's units.

@@ -1,8 +1,8 @@
 #include "reference/chart_windows.h"
 
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
-#include "main_window/form1.h"
 #include "reference/charts.h"
 #include "reference/drawing_view.h"
 #include "reference/text_pages.h"
@@ -75,8 +75,6 @@ QAction* MenuCommand(QMenuBar* bar, const char* name, const QString& caption) {
     return a;
 }
 
-void ShowMainWindow() { Window<Form1>().show(); }
-
 } // namespace
 
 // ---- Form4, fingering chart ----
@@ -91,10 +89,7 @@ Form4::Form4() {
     connect(ReturnFromCHart, &QAction::triggered, this, &Form4::ReturnFromCHart_Click);
 }
 
-void Form4::ReturnFromCHart_Click() {
-    hide();
-    ShowMainWindow();
-}
+void Form4::ReturnFromCHart_Click() { ReturnToMain(*this); }
 
 void Form4::closeEvent(QCloseEvent* event) {
     event->ignore();
@@ -113,10 +108,7 @@ Form13::Form13() {
     connect(Alti_Return, &QAction::triggered, this, &Form13::Alti_Return_Click);
 }
 
-void Form13::Alti_Return_Click() {
-    hide();
-    ShowMainWindow();
-}
+void Form13::Alti_Return_Click() { ReturnToMain(*this); }
 
 void Form13::closeEvent(QCloseEvent* event) {
     event->ignore();
@@ -142,10 +134,7 @@ Form8::Form8() {
     connect(Command1, &QPushButton::clicked, this, &Form8::Command1_Click);
 }
 
-void Form8::Command1_Click() {
-    hide();
-    ShowMainWindow();
-}
+void Form8::Command1_Click() { ReturnToMain(*this); }
 
 void Form8::Command2_Click() {
     Command1->setEnabled(false);
@@ -205,10 +194,7 @@ Form9::Form9() {
     connect(Command1, &QPushButton::clicked, this, &Form9::Command1_Click);
 }
 
-void Form9::Command1_Click() {
-    hide();
-    ShowMainWindow();
-}
+void Form9::Command1_Click() { ReturnToMain(*this); }
 
 void Form9::closeEvent(QCloseEvent* event) {
     event->ignore();
@@ -226,10 +212,7 @@ Form7::Form7() {
     connect(Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
 }
 
-void Form7::Command1_Click() {
-    hide();
-    ShowMainWindow();
-}
+void Form7::Command1_Click() { ReturnToMain(*this); }
 
 void Form7::closeEvent(QCloseEvent* event) {
     event->ignore();

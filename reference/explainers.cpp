@@ -1,9 +1,9 @@
 #include "reference/explainers.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
-#include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "reference/explainer_art.h"
 
@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -126,9 +127,57 @@ QLineEdit* TextBox(QWidget* parent, QRect geometry) {
     return t;
 }
 
-void ReturnToMainWindow(QWidget* window) {
-    window->hide();
-    Window<Form1>().show();
+// What the two explainers share: seven numbered part buttons in a row under the picture, leader
+// lines from the parts to them, and the text box with the part's description.
+
+// Creates the part buttons of `w`, captioned with their numbers after `prefix`, each wired to its
+// own handler.
+template <class W>
+void AddPartButtons(W* w, const QString& prefix) {
+    const std::array<QPushButton**, 7> buttons{&w->Command1, &w->Command2, &w->Command4, &w->Command5,
+                                               &w->Command6, &w->Command7, &w->Command8};
+    static constexpr std::array<const char*, 7> kNames{"Command1", "Command2", "Command4", "Command5",
+                                                       "Command6", "Command7", "Command8"};
+    const std::array<void (W::*)(), 7> handlers{&W::Command1_Click, &W::Command2_Click, &W::Command4_Click,
+                                                &W::Command5_Click, &W::Command6_Click, &W::Command7_Click,
+                                                &W::Command8_Click};
+    for (int i = 0; i < 7; ++i) {
+        *buttons[i] = Button(w, kNames[i], prefix + QString::number(i + 1), Twips(kButtonLefts[i], 1680, 615, 255));
+        QObject::connect(*buttons[i], &QPushButton::clicked, w, handlers[i]);
+    }
+}
+
+// Creates the leader lines Line1, Line2... of `w`, hidden, from their ends in twips; line number
+// `redLine` (0 for none) is drawn as a red bar.
+template <size_t N>
+void AddLeaderLines(QWidget* w, const std::array<LeaderLine**, N>& lines,
+                    const std::array<std::pair<QPointF, QPointF>, N>& ends, size_t redLine = 0) {
+    for (size_t i = 0; i < N; ++i) {
+        const QByteArray name = "Line" + QByteArray::number(qulonglong(i + 1));
+        *lines[i] = new LeaderLine(w, name.constData(), QLineF(ends[i].first, ends[i].second),
+                                   i + 1 == redLine ? QColor(Qt::red) : QColor(Qt::black));
+        (*lines[i])->hide();
+    }
+}
+
+// Shows part `number` of `view` (-1 when no view is current): its description in the text box and
+// exactly its leader lines. A part the view does not have changes nothing.
+template <size_t Views, size_t N>
+void ShowExplainerPart(const std::array<std::vector<Part>, Views>& parts, int view, int number, QLineEdit* text,
+                       const std::array<LeaderLine*, N>& lines) {
+    if (view < 0 || view >= int(Views) || number < 1 || number > int(parts[size_t(view)].size())) return;
+    const Part& part = parts[size_t(view)][size_t(number - 1)];
+    text->setText(part.text);
+    for (size_t i = 0; i < N; ++i)
+        lines[i]->setVisible(std::find(part.lines.begin(), part.lines.end(), int(i) + 1) != part.lines.end());
+}
+
+// Shows the picture of a view and enables the buttons that have a part in it.
+void SwitchView(const std::vector<PictureBox*>& pictures, PictureBox* shown, const std::array<QPushButton*, 7>& buttons,
+                int partCount) {
+    for (PictureBox* p : pictures) p->setVisible(p == shown);
+    for (int i = 0; i < 7; ++i) buttons[i]->setEnabled(i < partCount);
+    buttons[0]->setFocus();
 }
 
 } // namespace
@@ -183,26 +232,12 @@ Form5::Form5() {
         {{600, 840}, {480, 1680}},   {{1080, 600}, {960, 1680}},  {{1200, 840}, {1560, 1680}},
         {{2520, 840}, {2280, 1680}},
     }};
-    std::array<LeaderLine**, 16> lineSlots{&Line1,  &Line2,  &Line3,  &Line4,  &Line5,  &Line6,  &Line7,  &Line8,
-                                       &Line9,  &Line10, &Line11, &Line12, &Line13, &Line14, &Line15, &Line16};
-    for (int i = 0; i < 16; ++i) {
-        const QByteArray name = "Line" + QByteArray::number(i + 1);
-        *lineSlots[i] = new LeaderLine(this, name.constData(), QLineF(ends[i].first, ends[i].second),
-                                   i == 7 ? QColor(Qt::red) : QColor(Qt::black));
-        (*lineSlots[i])->hide();
-    }
-
-    std::array<QPushButton**, 7> buttons{&Command1, &Command2, &Command4, &Command5, &Command6, &Command7, &Command8};
-    static constexpr std::array<const char*, 7> kNames{"Command1", "Command2", "Command4", "Command5",
-                                                       "Command6", "Command7", "Command8"};
-    static constexpr std::array<void (Form5::*)(), 7> kHandlers{&Form5::Command1_Click, &Form5::Command2_Click,
-                                                                &Form5::Command4_Click, &Form5::Command5_Click,
-                                                                &Form5::Command6_Click, &Form5::Command7_Click,
-                                                                &Form5::Command8_Click};
-    for (int i = 0; i < 7; ++i) {
-        *buttons[i] = Button(this, kNames[i], QString(" %1").arg(i + 1), Twips(kButtonLefts[i], 1680, 615, 255));
-        connect(*buttons[i], &QPushButton::clicked, this, kHandlers[i]);
-    }
+    // Line8, the tuning guide's bar, is red.
+    AddLeaderLines<16>(this,
+                       {&Line1, &Line2, &Line3, &Line4, &Line5, &Line6, &Line7, &Line8, &Line9, &Line10, &Line11,
+                        &Line12, &Line13, &Line14, &Line15, &Line16},
+                       ends, 8);
+    AddPartButtons(this, " ");
     Text1 = TextBox(this, Twips(120, 2010, 4215, 285));
     Image2 = Picture(this, "Image2", Twips(120, 2400, 1050, 375), image(MouthpieceView::Assembled, {70, 25}),
                      "Show the assembled mouthpiece");
@@ -233,22 +268,13 @@ std::array<LeaderLine*, 16> Form5::Lines() const {
             Line9, Line10, Line11, Line12, Line13, Line14, Line15, Line16};
 }
 
-void Form5::ShowPart(int view, int number) {
-    const Part& part = MouthpieceParts()[view][number - 1];
-    Text1->setText(part.text);
-    const auto lines = Lines();
-    for (int i = 0; i < int(lines.size()); ++i) {
-        const bool shown = std::find(part.lines.begin(), part.lines.end(), i + 1) != part.lines.end();
-        lines[i]->setVisible(shown);
-    }
-}
+void Form5::ShowPart(int view, int number) { ShowExplainerPart(MouthpieceParts(), view, number, Text1, Lines()); }
 
 void Form5::PartButton(int number) {
     int view = -1;
     if (KORVALIN1.MouthpieceAssembledView == True) view = 0;
     else if (KORVALIN1.MouthpieceSectionView == True) view = 1;
     else if (KORVALIN1.MouthpieceTableView == True) view = 2;
-    if (view < 0 || number > int(MouthpieceParts()[view].size())) return; // no such part in this view
     ShowPart(view, number);
 }
 
@@ -259,18 +285,6 @@ void Form5::Command5_Click() { PartButton(4); }
 void Form5::Command6_Click() { PartButton(5); }
 void Form5::Command7_Click() { PartButton(6); }
 void Form5::Command8_Click() { PartButton(7); }
-
-namespace {
-
-// Shows the picture of a view and enables the buttons that have a part in it.
-void SwitchView(const std::vector<PictureBox*>& pictures, PictureBox* shown, const std::array<QPushButton*, 7>& buttons,
-                int partCount) {
-    for (PictureBox* p : pictures) p->setVisible(p == shown);
-    for (int i = 0; i < 7; ++i) buttons[i]->setEnabled(i < partCount);
-    buttons[0]->setFocus();
-}
-
-} // namespace
 
 void Form5::Image2_Click() {
     KORVALIN1.MouthpieceAssembledView = True;
@@ -296,7 +310,7 @@ void Form5::Image3_Click() {
     ShowPart(2, 1);
 }
 
-void Form5::Command3_Click() { ReturnToMainWindow(this); }
+void Form5::Command3_Click() { ReturnToMain(*this); }
 
 void Form5::closeEvent(QCloseEvent* event) {
     // The frame's close control goes back to the main window, as "Return" does.
@@ -325,24 +339,8 @@ Form10::Form10() {
         {{3000, 1080}, {360, 1680}},
         {{1440, 1080}, {960, 1680}},
     }};
-    std::array<LeaderLine**, 9> lineSlots{&Line1, &Line2, &Line3, &Line4, &Line5, &Line6, &Line7, &Line8, &Line9};
-    for (int i = 0; i < 9; ++i) {
-        const QByteArray name = "Line" + QByteArray::number(i + 1);
-        *lineSlots[i] = new LeaderLine(this, name.constData(), QLineF(ends[i].first, ends[i].second));
-        (*lineSlots[i])->hide();
-    }
-
-    std::array<QPushButton**, 7> buttons{&Command1, &Command2, &Command4, &Command5, &Command6, &Command7, &Command8};
-    static constexpr std::array<const char*, 7> kNames{"Command1", "Command2", "Command4", "Command5",
-                                                       "Command6", "Command7", "Command8"};
-    static constexpr std::array<void (Form10::*)(), 7> kHandlers{&Form10::Command1_Click, &Form10::Command2_Click,
-                                                                 &Form10::Command4_Click, &Form10::Command5_Click,
-                                                                 &Form10::Command6_Click, &Form10::Command7_Click,
-                                                                 &Form10::Command8_Click};
-    for (int i = 0; i < 7; ++i) {
-        *buttons[i] = Button(this, kNames[i], QString::number(i + 1), Twips(kButtonLefts[i], 1680, 615, 255));
-        connect(*buttons[i], &QPushButton::clicked, this, kHandlers[i]);
-    }
+    AddLeaderLines<9>(this, {&Line1, &Line2, &Line3, &Line4, &Line5, &Line6, &Line7, &Line8, &Line9}, ends);
+    AddPartButtons(this, QString());
     Text1 = TextBox(this, Twips(120, 2040, 4215, 285));
     Image2 = Picture(this, "Image2", Twips(120, 2400, 1050, 375), image(ReedView::Top, {70, 25}), "View Top");
     Image2->setToolTip("View Top");
@@ -364,21 +362,12 @@ std::array<LeaderLine*, 9> Form10::Lines() const {
     return {Line1, Line2, Line3, Line4, Line5, Line6, Line7, Line8, Line9};
 }
 
-void Form10::ShowPart(int view, int number) {
-    const Part& part = ReedParts()[view][number - 1];
-    Text1->setText(part.text);
-    const auto lines = Lines();
-    for (int i = 0; i < int(lines.size()); ++i) {
-        const bool shown = std::find(part.lines.begin(), part.lines.end(), i + 1) != part.lines.end();
-        lines[i]->setVisible(shown);
-    }
-}
+void Form10::ShowPart(int view, int number) { ShowExplainerPart(ReedParts(), view, number, Text1, Lines()); }
 
 void Form10::PartButton(int number) {
     int view = -1;
     if (KORVALIN1.ReedTopView == True) view = 0;
     else if (KORVALIN1.ReedSideView == True) view = 1;
-    if (view < 0 || number > int(ReedParts()[view].size())) return;
     ShowPart(view, number);
 }
 
@@ -404,7 +393,7 @@ void Form10::Image3_Click() {
     ShowPart(1, 1);
 }
 
-void Form10::Command3_Click() { ReturnToMainWindow(this); }
+void Form10::Command3_Click() { ReturnToMain(*this); }
 
 void Form10::closeEvent(QCloseEvent* event) {
     event->ignore();

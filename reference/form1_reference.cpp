@@ -3,6 +3,7 @@
 
 #include "app/korvalin1.h"
 #include "app/prompts.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "reference/about_box.h"
 #include "reference/chart_windows.h"
@@ -14,41 +15,22 @@
 
 namespace korvalin {
 
-namespace {
-
-// Hides the main window and shows `w` in its place.
-template <class W>
-void ShowInstead(Form1& main, W& w) {
-    main.hide();
-    w.show();
-    w.raise();
-    w.activateWindow();
-}
-
-} // namespace
-
-void Form1::Top5Menu_Click() { ShowInstead(*this, Window<Form7>()); }
-void Form1::TransMenu_Click() { ShowInstead(*this, Window<Form9>()); }
-void Form1::Scale_Wheel_Click() { ShowInstead(*this, Window<Form8>()); }
-void Form1::Menu_Altissimo_Click() { ShowInstead(*this, Window<Form13>()); }
-void Form1::Menu_Print_Click() { ShowInstead(*this, Window<Form4>()); }
+void Form1::Top5Menu_Click() { ShowInsteadOfMain(Window<Form7>()); }
+void Form1::TransMenu_Click() { ShowInsteadOfMain(Window<Form9>()); }
+void Form1::Scale_Wheel_Click() { ShowInsteadOfMain(Window<Form8>()); }
+void Form1::Menu_Altissimo_Click() { ShowInsteadOfMain(Window<Form13>()); }
+void Form1::Menu_Print_Click() { ShowInsteadOfMain(Window<Form4>()); }
 
 void Form1::Menu_Mouthpiece_Click() {
-    hide();
     Form5& w = Window<Form5>();
     w.Image2_Click(); // the assembled view with its first part shown
-    w.show();
-    w.raise();
-    w.activateWindow();
+    ShowInsteadOfMain(w);
 }
 
 void Form1::Mnu_Reed_Click() {
-    hide();
     Form10& w = Window<Form10>();
     w.Image2_Click(); // the top view with its first part shown
-    w.show();
-    w.raise();
-    w.activateWindow();
+    ShowInsteadOfMain(w);
 }
 
 void Form1::MAbout_Click() {
@@ -74,7 +56,7 @@ void Form1::LoadFindHelp() {
     if (FindHelpFile(QCoreApplication::applicationDirPath().toStdString())) return;
     CurrentPrompts().Message(this, "Korvalin help not available",
                              "KORVALIN.HLP not found in your path.\r\n\r\n"
-                             "Windows searches your PATH environment variable for help files, "
+                             "Korvalin searches its own folder and your PATH for help files, "
                              "so you need to copy KORVALIN.HLP to a directory included in your "
                              "PATH if you wish to obtain help while running Korvalin.",
                              QMessageBox::Warning);

@@ -2,8 +2,11 @@
 
 #include "app/korvalin1.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace korvalin {
@@ -17,6 +20,12 @@ std::string WithSeparator(std::string dir) {
     return dir;
 }
 
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
 } // namespace
 
 FileProbe OrdinaryFileExists(const std::string& fullName) {
@@ -25,15 +34,42 @@ FileProbe OrdinaryFileExists(const std::string& fullName) {
     return errno == ENOENT ? FileProbe::Missing : FileProbe::Failed;
 }
 
+FileProbe FileInFolder(const std::string& folder, const std::string& name, std::string& found) {
+    // The exact spelling first: the common case, and all a folder that cannot be listed allows.
+    const FileProbe exact = OrdinaryFileExists(folder + name);
+    if (exact == FileProbe::Found) {
+        found = folder + name;
+        return exact;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return exact;
+    std::vector<std::string> spellings;
+    while (const dirent* entry = ::readdir(dir))
+        if (SameIgnoringCase(entry->d_name, name)) spellings.emplace_back(entry->d_name);
+    ::closedir(dir);
+    std::sort(spellings.begin(), spellings.end());
+    for (const std::string& spelling : spellings) {
+        if (OrdinaryFileExists(folder + spelling) == FileProbe::Found) {
+            found = folder + spelling;
+            return FileProbe::Found;
+        }
+    }
+    return exact;
+}
+
+FileProbe HelpFileInFolder(const std::string& folder, std::string& found) {
+    return FileInFolder(folder, kHelpFileName, found);
+}
+
 HelpSearch SearchHelpFile(const std::string& appDir, const std::string& pathVariable, const FileTest& test) {
     HelpSearch result;
     auto probe = [&](const std::string& dir) {
-        const std::string name = dir + kHelpFileName;
-        result.tested.push_back(name);
+        result.tested.push_back(dir + kHelpFileName);
         // A test that fails leaves the answer "not found".
-        if (test(name) == FileProbe::Found) {
+        std::string found;
+        if (test(dir, found) == FileProbe::Found) {
             result.found = true;
-            result.path = name;
+            result.path = found;
         }
     };
 

@@ -1,11 +1,13 @@
 #include "reference/help_viewer.h"
 
+#include "app/korvalin1.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "reference/help_search.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,10 +50,10 @@ box turns pink.</p>
 <li><b>Help &gt; Help Using Help</b> shows this page.</li>
 </ul>
 <h3>Where the help file comes from</h3>
-<p>The help is the file <tt>Korvalin.HLP</tt>. Korvalin looks for it when it starts: first in the
+<p>The help is the file <tt>KORVALIN.HLP</tt>. Korvalin looks for it when it starts: first in the
 folder that holds the program, then in each folder of your <tt>PATH</tt>, in order. If it is in none
 of them, Korvalin says so once at start-up, and this window tells you the same when you ask for
-help. Copy <tt>Korvalin.HLP</tt> next to the program to put it right.</p>
+help. Copy <tt>KORVALIN.HLP</tt> next to the program to put it right.</p>
 </body></html>)";
 
 QString MissingPage(const QString& file) {
@@ -59,9 +61,9 @@ QString MissingPage(const QString& file) {
     html += "<p>Korvalin could not find its help file";
     if (!file.isEmpty()) html += " <tt>" + file.toHtmlEscaped() + "</tt>";
     html += ", so there is no help to show.</p>"
-            "<p>Korvalin looks for <tt>Korvalin.HLP</tt> when it starts: first in the folder that holds "
+            "<p>Korvalin looks for <tt>KORVALIN.HLP</tt> when it starts: first in the folder that holds "
             "the program, then in each folder listed in the <tt>PATH</tt> environment variable. Copy "
-            "<tt>Korvalin.HLP</tt> into one of those folders (next to the program is simplest) and start "
+            "<tt>KORVALIN.HLP</tt> into one of those folders (next to the program is simplest) and start "
             "Korvalin again.</p>"
             "<p>Press <b>Help Using Help</b> in the main window's Help menu to read how this window works.</p>"
             "</body></html>";
@@ -72,7 +74,11 @@ QString Resolve(const QString& helpFile) {
     if (helpFile.isEmpty()) return {};
     QFileInfo info(helpFile);
     if (info.isRelative()) info = QFileInfo(QDir(QCoreApplication::applicationDirPath()), helpFile);
-    return info.isFile() ? info.absoluteFilePath() : QString();
+    // The file is found whatever the case of its name, as the search at start-up finds it.
+    std::string found;
+    const std::string folder = QFile::encodeName(info.absolutePath() + '/').toStdString();
+    if (FileInFolder(folder, QFile::encodeName(info.fileName()).toStdString(), found) != FileProbe::Found) return {};
+    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(found))).absoluteFilePath();
 }
 
 } // namespace
@@ -181,14 +187,14 @@ void HelpWindow::ShowTopic(const QString& helpFile, const QString& keyword) {
 void HelpWindow::ShowUsingHelp() { Browser->setSource(UsingHelpPage(), QTextDocument::HtmlResource); }
 
 void HelpWindow::ShowContents() {
-    if (file_.isEmpty()) {
-        // No help file is open: the window's own page about using help is where to begin.
+    // The file on show, else the one found at start-up (after a page of the window's own).
+    const QString file = !file_.isEmpty() ? file_ : QString::fromStdString(KORVALIN1.HelpFilePath);
+    if (file.isEmpty()) {
+        // No help file was found: the window's own page about using help is where to begin.
         if (Browser->source() != MissingHelpPage()) ShowUsingHelp();
         return;
     }
-    QUrl url = QUrl::fromLocalFile(file_);
-    url.setFragment("Contents");
-    Browser->setSource(url, QTextDocument::HtmlResource);
+    ShowTopic(file, "Contents");
 }
 
 bool HelpWindow::FindInPage() {

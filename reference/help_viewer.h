@@ -1,6 +1,6 @@
 // Help requests and the help window that answers them. The menu items and F1 hand a request (help
 // file, command, keyword) to CurrentHelp(); the real service opens the application's help window,
-// a browser with back, forward, contents and a search of the page. Tests install RecordingHelp.
+// a browser with back, forward, contents and a search of the page. Tests install one of their own.
 #pragma once
 
 #include <QString>
@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <QWidget>
 #include <memory>
-#include <vector>
 
 class QLineEdit;
 class QPushButton;
@@ -37,13 +36,6 @@ public:
 class ViewerHelp : public HelpService {
 public:
     void Request(const HelpRequest& request) override;
-};
-
-// Remembers the requests.
-class RecordingHelp : public HelpService {
-public:
-    void Request(const HelpRequest& request) override { requests.push_back(request); }
-    std::vector<HelpRequest> requests;
 };
 
 HelpService& CurrentHelp();

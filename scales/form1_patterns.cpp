@@ -1,4 +1,5 @@
 // The main window's File > "Load": the pattern window takes the main window's place.
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "main_window/form1.h"
 #include "scales/form3.h"
@@ -6,11 +7,7 @@
 namespace korvalin {
 
 void Form1::UFLoad_Click() {
-    Form3& w = Window<Form3>(); // created, and started at the application's folder, on first use
-    w.show();
-    w.raise();
-    w.activateWindow();
-    hide();
+    ShowInsteadOfMain(Window<Form3>()); // created, and started at the application's folder, on first use
 }
 
 } // namespace korvalin

@@ -1,6 +1,7 @@
 #include "scales/form2.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -139,10 +140,7 @@ void Form2::Form_Deactivate() {
 
 void Form2::Form_DblClick() { ReturnToMainWindow(); }
 
-void Form2::ReturnToMainWindow() {
-    if (!Form1::Ending()) Window<Form1>().show();
-    hide();
-}
+void Form2::ReturnToMainWindow() { ReturnToMain(*this); }
 
 void Form2::ChooseType(int16_t base) {
     // The buttons now offer this type; it becomes the current scale when a key is chosen, so the

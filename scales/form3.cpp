@@ -2,6 +2,7 @@
 
 #include "app/korvalin1.h"
 #include "app/prompts.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -112,10 +113,7 @@ void Form3::Command2_Click() { LoadPattern(); }
 
 void Form3::Command1_Click() { ReturnToMainWindow(); }
 
-void Form3::ReturnToMainWindow() {
-    hide();
-    if (!Form1::Ending()) Window<Form1>().show();
-}
+void Form3::ReturnToMainWindow() { ReturnToMain(*this); }
 
 void Form3::LoadPattern() {
     // The user pattern is chosen and emptied whether or not the file turns out good.

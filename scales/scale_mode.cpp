@@ -1,6 +1,7 @@
 #include "scales/scale_mode.h"
 
 #include "app/korvalin1.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -28,14 +29,10 @@ void SelectScale(Form1& f, int16_t type, int16_t key, int pictureKey, const QStr
     ShowScaleName(f, pictureKey, caption);
 }
 
-void OpenScaleSelection(Form1& f) {
-    Form2& w = Window<Form2>(); // its first load lays it out and shows it
-    w.show();
-    w.raise();
-    w.activateWindow();
-    // The selection window takes the main window's place; its activation does the same, but not
-    // every desktop activates a window that was just shown.
-    f.hide();
+void OpenScaleSelection(Form1&) {
+    // The selection window takes the main window's place (its first load lays it out and shows
+    // it); its activation does the same, but not every desktop activates a window just shown.
+    ShowInsteadOfMain(Window<Form2>());
 }
 
 } // namespace korvalin

@@ -18,6 +18,9 @@
 #include "scales/playback.h"
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/recording_help.h"
+#include "tests/support/scripted_print_dialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -8,6 +8,7 @@
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/find_control.h"
 #include "tests/support/staff_lines.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -11,6 +11,7 @@
 #include "midi/outputs.h"
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <algorithm>
 #include <functional>
 
 namespace korvalin {
@@ -47,7 +48,16 @@ struct ChartCase {
     Output output;
     std::function<DrawingView::Draw()> picture; // the picture a stretched page must show
     QPageLayout::Orientation orientation;
+    bool largerThanPage = false; // a window image that must be scaled down to fit
 };
+
+// The altissimo chart window restored from maximized and made as large as on a wide screen.
+void ShowLargeAltissimoChart() {
+    Window<Form1>().Menu_Altissimo_Click();
+    Form13& chart = Window<Form13>();
+    chart.setWindowState(Qt::WindowNoState);
+    chart.resize(1920, 1060);
+}
 
 void PrintTo(const ChartCase& c, std::ostream* os) { *os << c.name; }
 
@@ -61,6 +71,10 @@ std::vector<ChartCase> Cases() {
          Output::StretchedPicture, [] { return Window<Form4>().Chart->drawing(); }, QPageLayout::Portrait},
         {"AltissimoChartWindow", [] { Window<Form1>().Menu_Altissimo_Click(); Window<Form13>().Alti_Print_Click(); }, "Form13", true, true,
          Output::WindowImage, nullptr, QPageLayout::Landscape},
+        {"LargeAltissimoChartWindowOnPortrait", [] { ShowLargeAltissimoChart(); Window<Form13>().Alti_Print_Click(); },
+         "Form13", true, true, Output::WindowImage, nullptr, QPageLayout::Portrait, true},
+        {"LargeAltissimoChartWindowOnLandscape", [] { ShowLargeAltissimoChart(); Window<Form13>().Alti_Print_Click(); },
+         "Form13", true, true, Output::WindowImage, nullptr, QPageLayout::Landscape, true},
         {"CircleOfFifthsPortrait", [] { Window<Form1>().Scale_Wheel_Click(); Window<Form8>().Command3_Click(); }, "Form8", false, false,
          Output::StretchedPicture, [] { return Window<Form8>().Picture->drawing(); }, QPageLayout::Portrait},
     };
@@ -108,11 +122,17 @@ TEST_P(ChartCommands, PrintOnePageWithTheirDialogAndSwitches) {
         EXPECT_GT(ink.height(), page.height() * 0.8);
     } else {
         // The window as shown, at its physical size (15 twips a pixel) from the page's top-left
-        // corner: its ink where the window's own picture has it, at 36 dots per inch.
+        // corner: its ink where the window's own picture has it, at 36 dots per inch. A window
+        // larger than the page is made smaller to fit it whole, its proportions kept.
         QWidget& client = ClientArea(Window<Form13>());
-        const QImage shown = client.grab().toImage().scaled(client.size() * (15 * 36 / 1440.0),
-                                                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const QRect expected = InkBounds(shown.convertToFormat(QImage::Format_RGB32)) & page.rect();
+        const QSizeF physical = QSizeF(client.size()) * (15 * 36 / 1440.0);
+        const double fit = std::min({1.0, page.width() / physical.width(), page.height() / physical.height()});
+        EXPECT_EQ(fit < 1.0, c.largerThanPage) << physical.width() << " x " << physical.height();
+        const QImage shown = client.grab().toImage().scaled((physical * fit).toSize(), Qt::IgnoreAspectRatio,
+                                                            Qt::SmoothTransformation);
+        const QRect expected = InkBounds(shown.convertToFormat(QImage::Format_RGB32));
+        // Whole: nothing of what the window shows runs off the page.
+        EXPECT_TRUE(page.rect().contains(expected));
         ASSERT_FALSE(expected.isEmpty());
         EXPECT_NEAR(ink.left(), expected.left(), 3);
         EXPECT_NEAR(ink.top(), expected.top(), 3);

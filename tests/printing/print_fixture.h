@@ -11,6 +11,8 @@
 #include "printing/print_setup.h"
 #include "tests/printing/pdf_check.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/scripted_print_dialogs.h"
 
 #include <QFileInfo>
 #include <QPixmap>

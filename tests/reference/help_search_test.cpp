@@ -32,9 +32,9 @@ public:
         fs::create_directories(root_ / name);
         return (root_ / name).string();
     }
-    std::string DirWithHelp(const std::string& name) const {
+    std::string DirWithHelp(const std::string& name, const std::string& spelling = kHelpFileName) const {
         const std::string dir = Dir(name);
-        std::ofstream(dir + "/" + kHelpFileName) << "<html></html>";
+        std::ofstream(dir + "/" + spelling) << "<html></html>";
         return dir;
     }
 
@@ -43,14 +43,17 @@ private:
     static inline int counter_ = 0;
 };
 
-// A file test that answers from a table and remembers what it was asked.
+// A folder test that answers from a table of full names and remembers what it was asked.
 struct ScriptedTest {
     std::map<std::string, FileProbe> answers;
     std::vector<std::string>* asked;
-    FileProbe operator()(const std::string& name) const {
+    FileProbe operator()(const std::string& folder, std::string& found) const {
+        const std::string name = folder + kHelpFileName;
         asked->push_back(name);
         auto it = answers.find(name);
-        return it == answers.end() ? FileProbe::Missing : it->second;
+        if (it == answers.end()) return FileProbe::Missing;
+        if (it->second == FileProbe::Found) found = name;
+        return it->second;
     }
 };
 
@@ -62,7 +65,7 @@ TEST(HelpSearch, ProgramFolderWinsWithoutLookingAtPath) {
     const std::string a = t.DirWithHelp("a");
     const HelpSearch s = SearchHelpFile(app, a + ":" + a);
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.path, app + "/Korvalin.HLP");
+    EXPECT_EQ(s.path, app + "/KORVALIN.HLP");
     EXPECT_EQ(s.tested.size(), 1u);
 }
 
@@ -71,15 +74,15 @@ TEST(HelpSearch, SecondPathEntryHoldsTheFile) {
     const std::string app = t.Dir("app"), a = t.Dir("a"), b = t.DirWithHelp("b");
     const HelpSearch s = SearchHelpFile(app, a + ":" + b);
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.path, b + "/Korvalin.HLP");
-    EXPECT_EQ(s.tested, (std::vector<std::string>{app + "/Korvalin.HLP", a + "/Korvalin.HLP", b + "/Korvalin.HLP"}));
+    EXPECT_EQ(s.path, b + "/KORVALIN.HLP");
+    EXPECT_EQ(s.tested, (std::vector<std::string>{app + "/KORVALIN.HLP", a + "/KORVALIN.HLP", b + "/KORVALIN.HLP"}));
 }
 
 TEST(HelpSearch, FirstHitWinsAndLaterEntriesAreNotTested) {
     TempTree t;
     const std::string app = t.Dir("app"), a = t.DirWithHelp("a"), b = t.DirWithHelp("b");
     const HelpSearch s = SearchHelpFile(app, a + ":" + b);
-    EXPECT_EQ(s.path, a + "/Korvalin.HLP");
+    EXPECT_EQ(s.path, a + "/KORVALIN.HLP");
     EXPECT_EQ(s.tested.size(), 2u);
 }
 
@@ -87,8 +90,8 @@ TEST(HelpSearch, EntryEndingInSeparatorIsNotGivenASecondOne) {
     TempTree t;
     const std::string app = t.Dir("app"), b = t.DirWithHelp("b");
     const HelpSearch s = SearchHelpFile(app + "/", b + "/");
-    EXPECT_EQ(s.tested.front(), app + "/Korvalin.HLP");
-    EXPECT_EQ(s.path, b + "/Korvalin.HLP");
+    EXPECT_EQ(s.tested.front(), app + "/KORVALIN.HLP");
+    EXPECT_EQ(s.path, b + "/KORVALIN.HLP");
 }
 
 struct EntryCase {
@@ -102,7 +105,7 @@ TEST_P(PathEntries, AreTestedAsTheyStand) {
     std::vector<std::string> asked;
     const HelpSearch s = SearchHelpFile("/app", GetParam().path, ScriptedTest{{}, &asked});
     EXPECT_FALSE(s.found);
-    std::vector<std::string> expected{"/app/Korvalin.HLP"};
+    std::vector<std::string> expected{"/app/KORVALIN.HLP"};
     expected.insert(expected.end(), GetParam().tested.begin(), GetParam().tested.end());
     EXPECT_EQ(asked, expected);
     EXPECT_EQ(s.tested, expected);
@@ -114,72 +117,117 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing to search.
         EntryCase{"", {}},
         // An empty entry is the root folder, wherever it stands.
-        EntryCase{"/a::/b", {"/a/Korvalin.HLP", "/Korvalin.HLP", "/b/Korvalin.HLP"}},
-        EntryCase{":/b", {"/Korvalin.HLP", "/b/Korvalin.HLP"}},
-        EntryCase{":", {"/Korvalin.HLP"}},
+        EntryCase{"/a::/b", {"/a/KORVALIN.HLP", "/KORVALIN.HLP", "/b/KORVALIN.HLP"}},
+        EntryCase{":/b", {"/KORVALIN.HLP", "/b/KORVALIN.HLP"}},
+        EntryCase{":", {"/KORVALIN.HLP"}},
         // A separator at the end closes the last entry; it adds no empty one.
-        EntryCase{"/a:", {"/a/Korvalin.HLP"}},
+        EntryCase{"/a:", {"/a/KORVALIN.HLP"}},
         // No quotes removed, no blanks trimmed, nothing expanded.
-        EntryCase{" /a :\"/b\":$HOME", {" /a /Korvalin.HLP", "\"/b\"/Korvalin.HLP", "$HOME/Korvalin.HLP"}},
+        EntryCase{" /a :\"/b\":$HOME", {" /a /KORVALIN.HLP", "\"/b\"/KORVALIN.HLP", "$HOME/KORVALIN.HLP"}},
         // A relative entry stays relative.
-        EntryCase{"docs", {"docs/Korvalin.HLP"}}));
+        EntryCase{"docs", {"docs/KORVALIN.HLP"}}));
 
 TEST(HelpSearch, EmptyEntryFindsTheFileInTheRoot) {
     std::vector<std::string> asked;
     const HelpSearch s =
-        SearchHelpFile("/app", "/a::/b", ScriptedTest{{{"/Korvalin.HLP", FileProbe::Found}}, &asked});
+        SearchHelpFile("/app", "/a::/b", ScriptedTest{{{"/KORVALIN.HLP", FileProbe::Found}}, &asked});
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.path, "/Korvalin.HLP");
-    EXPECT_EQ(asked.back(), "/Korvalin.HLP"); // /b is never tested
+    EXPECT_EQ(s.path, "/KORVALIN.HLP");
+    EXPECT_EQ(asked.back(), "/KORVALIN.HLP"); // /b is never tested
 }
 
 TEST(HelpSearch, FailedTestsCountAsNotFoundAndTheSearchGoesOn) {
     std::vector<std::string> asked;
-    const ScriptedTest test{{{"/app/Korvalin.HLP", FileProbe::Failed},
-                             {"/locked/Korvalin.HLP", FileProbe::Failed},
-                             {"/b/Korvalin.HLP", FileProbe::Found}},
+    const ScriptedTest test{{{"/app/KORVALIN.HLP", FileProbe::Failed},
+                             {"/locked/KORVALIN.HLP", FileProbe::Failed},
+                             {"/b/KORVALIN.HLP", FileProbe::Found}},
                             &asked};
     const HelpSearch s = SearchHelpFile("/app", "/locked:/b", test);
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.path, "/b/Korvalin.HLP");
+    EXPECT_EQ(s.path, "/b/KORVALIN.HLP");
     EXPECT_EQ(asked.size(), 3u);
 }
 
 TEST(HelpSearch, EveryTestFailingIsNotFound) {
     std::vector<std::string> asked;
-    const ScriptedTest test{{{"/app/Korvalin.HLP", FileProbe::Failed}, {"/x/Korvalin.HLP", FileProbe::Failed}},
+    const ScriptedTest test{{{"/app/KORVALIN.HLP", FileProbe::Failed}, {"/x/KORVALIN.HLP", FileProbe::Failed}},
                             &asked};
     const HelpSearch s = SearchHelpFile("/app", "/x", test);
     EXPECT_FALSE(s.found);
     EXPECT_TRUE(s.path.empty());
 }
 
+// The help file is found whatever the case of its name, in the program's folder and on PATH alike,
+// and is named as it is spelt there.
+struct SpellingCase {
+    const char* name;
+    std::vector<std::string> spellings; // files (or, ending in "/", folders) in the folder that holds it
+    bool inProgramFolder;
+    std::string found; // the spelling found; empty when none counts
+};
+
+void PrintTo(const SpellingCase& c, std::ostream* os) { *os << c.name; }
+
+class HelpFileSpellings : public ::testing::TestWithParam<SpellingCase> {};
+
+TEST_P(HelpFileSpellings, AnyCaseIsFoundAndNamedAsSpelt) {
+    const SpellingCase& c = GetParam();
+    TempTree t;
+    const std::string app = t.Dir("app"), a = t.Dir("a"), holder = c.inProgramFolder ? app : t.Dir("b");
+    for (const std::string& spelling : c.spellings) {
+        if (spelling.back() == '/') fs::create_directories(holder + "/" + spelling);
+        else t.DirWithHelp(c.inProgramFolder ? "app" : "b", spelling);
+    }
+    const HelpSearch s = SearchHelpFile(app, a + ":" + t.Dir("b"));
+    EXPECT_EQ(s.found, !c.found.empty());
+    EXPECT_EQ(s.path, c.found.empty() ? std::string() : holder + "/" + c.found);
+    EXPECT_EQ(s.tested.front(), app + "/KORVALIN.HLP");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelpSearch, HelpFileSpellings,
+    ::testing::Values(
+        SpellingCase{"AsTheWarningSpellsItOnPath", {"KORVALIN.HLP"}, false, "KORVALIN.HLP"},
+        SpellingCase{"MixedCaseOnPath", {"Korvalin.HLP"}, false, "Korvalin.HLP"},
+        SpellingCase{"LowerCaseOnPath", {"korvalin.hlp"}, false, "korvalin.hlp"},
+        SpellingCase{"DeclaredSpellingInProgramFolder", {"Korvalin.Hlp"}, true, "Korvalin.Hlp"},
+        SpellingCase{"OddCaseInProgramFolder", {"kOrVaLiN.hLp"}, true, "kOrVaLiN.hLp"},
+        // Of several spellings the exact one wins, else the first in byte order.
+        SpellingCase{"ExactSpellingWins", {"korvalin.hlp", "KORVALIN.HLP", "Korvalin.HLP"}, false, "KORVALIN.HLP"},
+        SpellingCase{"FirstInByteOrderWins", {"korvalin.hlp", "Korvalin.HLP"}, true, "Korvalin.HLP"},
+        // A folder of that name, in any case, is not the file; a plain file spelt so beside it is.
+        SpellingCase{"FolderDoesNotCount", {"korvalin.hlp/"}, false, ""},
+        SpellingCase{"FileBesideAFolderCounts", {"Korvalin.HLP/", "korvalin.hlp"}, true, "korvalin.hlp"},
+        // Only the name itself: a longer or shorter one is another file.
+        SpellingCase{"OtherNamesDoNotCount", {"KORVALIN.HLP.bak", "KORVALIN.HL", "xKORVALIN.HLP"}, false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(OrdinaryFile, OnlyAPlainFileCounts) {
     TempTree t;
     const std::string withFile = t.DirWithHelp("file");
     const std::string withFolder = t.Dir("folder");
-    fs::create_directories(withFolder + "/Korvalin.HLP");
+    fs::create_directories(withFolder + "/KORVALIN.HLP");
     const std::string linked = t.Dir("link");
-    fs::create_symlink(withFile + "/Korvalin.HLP", linked + "/Korvalin.HLP");
+    fs::create_symlink(withFile + "/KORVALIN.HLP", linked + "/KORVALIN.HLP");
 
-    EXPECT_EQ(OrdinaryFileExists(withFile + "/Korvalin.HLP"), FileProbe::Found);
-    EXPECT_EQ(OrdinaryFileExists(withFolder + "/Korvalin.HLP"), FileProbe::Missing);
-    EXPECT_EQ(OrdinaryFileExists(linked + "/Korvalin.HLP"), FileProbe::Found);
-    EXPECT_EQ(OrdinaryFileExists(t.Dir("empty") + "/Korvalin.HLP"), FileProbe::Missing);
+    EXPECT_EQ(OrdinaryFileExists(withFile + "/KORVALIN.HLP"), FileProbe::Found);
+    EXPECT_EQ(OrdinaryFileExists(withFolder + "/KORVALIN.HLP"), FileProbe::Missing);
+    EXPECT_EQ(OrdinaryFileExists(linked + "/KORVALIN.HLP"), FileProbe::Found);
+    EXPECT_EQ(OrdinaryFileExists(t.Dir("empty") + "/KORVALIN.HLP"), FileProbe::Missing);
 }
 
 TEST(OrdinaryFile, UnusableFoldersFailAndAreSkipped) {
     TempTree t;
     // A file standing where a folder is expected, and a name longer than the system allows.
-    const std::string notAFolder = t.DirWithHelp("x") + "/Korvalin.HLP";
+    const std::string notAFolder = t.DirWithHelp("x") + "/KORVALIN.HLP";
     const std::string tooLong = "/" + std::string(5000, 'a');
-    EXPECT_EQ(OrdinaryFileExists(notAFolder + "/Korvalin.HLP"), FileProbe::Failed);
-    EXPECT_EQ(OrdinaryFileExists(tooLong + "/Korvalin.HLP"), FileProbe::Failed);
+    EXPECT_EQ(OrdinaryFileExists(notAFolder + "/KORVALIN.HLP"), FileProbe::Failed);
+    EXPECT_EQ(OrdinaryFileExists(tooLong + "/KORVALIN.HLP"), FileProbe::Failed);
 
     const std::string b = t.DirWithHelp("b");
     const HelpSearch s = SearchHelpFile(t.Dir("app"), notAFolder + ":" + tooLong + ":" + b);
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.path, b + "/Korvalin.HLP");
+    EXPECT_EQ(s.path, b + "/KORVALIN.HLP");
 }
 
 TEST(OrdinaryFile, UnreadableFolderIsNotFound) {
@@ -187,7 +235,7 @@ TEST(OrdinaryFile, UnreadableFolderIsNotFound) {
     TempTree t;
     const std::string locked = t.DirWithHelp("locked");
     fs::permissions(locked, fs::perms::none);
-    EXPECT_EQ(OrdinaryFileExists(locked + "/Korvalin.HLP"), FileProbe::Failed);
+    EXPECT_EQ(OrdinaryFileExists(locked + "/KORVALIN.HLP"), FileProbe::Failed);
     EXPECT_FALSE(SearchHelpFile(t.Dir("app"), locked).found);
     fs::permissions(locked, fs::perms::owner_all);
 }
@@ -211,8 +259,8 @@ TEST_F(FindHelp, SuccessSetsTheHelpFilePathAndTheApplicationsHelpFile) {
     const std::string b = t.DirWithHelp("b");
     ::setenv("PATH", (t.Dir("a") + ":" + b).c_str(), 1);
     EXPECT_TRUE(FindHelpFile(t.Dir("app")));
-    EXPECT_EQ(KORVALIN1.HelpFilePath, b + "/Korvalin.HLP");
-    EXPECT_EQ(ApplicationHelpFile(), b + "/Korvalin.HLP");
+    EXPECT_EQ(KORVALIN1.HelpFilePath, b + "/KORVALIN.HLP");
+    EXPECT_EQ(ApplicationHelpFile(), b + "/KORVALIN.HLP");
 }
 
 TEST_F(FindHelp, FailureLeavesBothAlone) {
@@ -220,7 +268,7 @@ TEST_F(FindHelp, FailureLeavesBothAlone) {
     ::setenv("PATH", "", 1);
     EXPECT_FALSE(FindHelpFile(t.Dir("app")));
     EXPECT_EQ(KORVALIN1.HelpFilePath, "");
-    EXPECT_EQ(ApplicationHelpFile(), "Korvalin.Hlp");
+    EXPECT_EQ(ApplicationHelpFile(), "KORVALIN.HLP");
 }
 
 TEST_F(FindHelp, UnsetPathIsLikeAnEmptyOne) {

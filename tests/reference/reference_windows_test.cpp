@@ -14,7 +14,11 @@
 #include "reference/text_pages.h"
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/recording_help.h"
+#include "tests/support/every_window.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -332,6 +336,8 @@ struct OpenCase {
     std::function<void()> giveBack; // its "Return"
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
+
 class InfoWindow : public ReferenceTest, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(InfoWindow, OpensInPlaceOfTheMainWindowAndReturnsIt) {
@@ -355,6 +361,15 @@ TEST_P(InfoWindow, OpensInPlaceOfTheMainWindowAndReturnsIt) {
     EXPECT_TRUE(w.isHidden());
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(WindowLoaded<Form1>(), true);
+
+    // While the application is ending, the way back lets the window go without bringing the main
+    // window back on screen.
+    (main.*GetParam().open)();
+    main.Command1_Click(); // Exit
+    ASSERT_EQ(ended, 1);
+    GetParam().giveBack();
+    EXPECT_TRUE(w.isHidden());
+    EXPECT_TRUE(main.isHidden());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -373,7 +388,13 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"Mouthpiece", &Form1::Menu_Mouthpiece_Click, [] () -> QWidget& { return Window<Form5>(); },
                  [] { Window<Form5>().Command3->click(); }},
         OpenCase{"Reed", &Form1::Mnu_Reed_Click, [] () -> QWidget& { return Window<Form10>(); },
-                 [] { Window<Form10>().Command3->click(); }}),
+                 [] { Window<Form10>().Command3->click(); }},
+        OpenCase{"ScalePage", &Form1::PrintScale_Click, [] () -> QWidget& { return Window<Form12>(); },
+                 [] { Window<Form12>().ScaleReturnMnu->trigger(); }},
+        OpenCase{"MidiControl", &Form1::MControl_Click, [] () -> QWidget& { return Window<MidiControl>(); },
+                 [] { Window<MidiControl>().Command1->click(); }},
+        OpenCase{"PatternLoad", &Form1::UFLoad_Click, [] () -> QWidget& { return Window<Form3>(); },
+                 [] { Window<Form3>().Command1->click(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReferenceTest, TellMeMoreTwiceShowsOneExplanationAndHoldsTheReturn) {
@@ -495,6 +516,30 @@ TEST_F(ReferenceTest, InfoAndHelpMenuItemsAreEnabled) {
     EXPECT_TRUE(main.isHidden());
 }
 
+// ---- Every window, as screen readers meet it ----
+
+class WindowDescription : public ReferenceTest, public ::testing::WithParamInterface<WindowCase> {};
+
+TEST_P(WindowDescription, IsAWindowNamedByItsCaption) {
+    QWidget& w = GetParam().open();
+    w.show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&w);
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->role() == QAccessible::Window || a->role() == QAccessible::Dialog) << "role " << a->role();
+    EXPECT_EQ(a->text(QAccessible::Name), GetParam().caption);
+    // Reached from the application, as a screen reader walks the tree.
+    QAccessibleInterface* app = QAccessible::queryAccessibleInterface(qApp);
+    ASSERT_NE(app, nullptr);
+    EXPECT_GE(app->indexOfChild(a), 0);
+    // Its controls keep their own descriptions: the first one is not taken for a window.
+    if (a->childCount() > 0) {
+        EXPECT_NE(a->child(0)->role(), QAccessible::Window);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, WindowDescription, ::testing::ValuesIn(EveryWindow()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---- About ----
 
 TEST_F(ReferenceTest, AboutShowsTheBoxForTwoSecondsAndLeavesTheMainWindow) {
@@ -527,7 +572,7 @@ TEST_F(ReferenceTest, MissingHelpFileWarnsOnceAtStartUpAndRunsOn) {
     const auto& m = prompts->messages.front();
     EXPECT_EQ(m.title, "Korvalin help not available");
     EXPECT_EQ(m.text,
-              "KORVALIN.HLP not found in your path.\r\n\r\nWindows searches your PATH environment variable for "
+              "KORVALIN.HLP not found in your path.\r\n\r\nKorvalin searches its own folder and your PATH for "
               "help files, so you need to copy KORVALIN.HLP to a directory included in your PATH if you wish "
               "to obtain help while running Korvalin.");
     EXPECT_EQ(m.icon, QMessageBox::Warning);
@@ -544,7 +589,7 @@ TEST_F(ReferenceTest, MissingHelpFileWarnsOnceAtStartUpAndRunsOn) {
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     QApplication::sendEvent(Find<QPushButton>(main, "Command1"), &f1);
     ASSERT_EQ(help->requests.size(), 2u);
-    EXPECT_EQ(help->requests[1].helpFile, "Korvalin.Hlp");
+    EXPECT_EQ(help->requests[1].helpFile, "KORVALIN.HLP");
     EXPECT_EQ(help->requests[1].key, "Contents");
     EXPECT_EQ(prompts->messages.size(), 1u);
 }
@@ -603,12 +648,64 @@ TEST_F(HelpViewer, SaysPlainlyWhenThereIsNoFile) {
     w.ShowTopic("", "Contents");
     EXPECT_TRUE(w.currentFile().isEmpty());
     EXPECT_TRUE(w.Browser->toPlainText().contains("The help file was not found"));
-    EXPECT_TRUE(w.Browser->toPlainText().contains("Korvalin.HLP"));
-    w.ShowTopic("Korvalin.Hlp", "Contents"); // the declared name, not beside the program
-    EXPECT_TRUE(w.Browser->toPlainText().contains("Korvalin.Hlp"));
+    EXPECT_TRUE(w.Browser->toPlainText().contains("KORVALIN.HLP"));
+    w.ShowTopic(kDeclaredHelpFile, "Contents"); // the declared name, not beside the program
+    EXPECT_TRUE(w.Browser->toPlainText().contains("The help file was not found"));
     w.ShowUsingHelp();
     EXPECT_TRUE(w.Browser->toPlainText().contains("How to use Korvalin help"));
     EXPECT_TRUE(w.Browser->toPlainText().contains("Back"));
+}
+
+TEST_F(HelpViewer, EveryMessageAndPageSpellsTheFileOneWay) {
+    Window<Form1>(); // no help file anywhere: it warns at start-up
+    ASSERT_EQ(prompts->messages.size(), 1u);
+    HelpWindow& w = Window<HelpWindow>();
+    std::vector<std::pair<const char*, QString>> texts;
+    texts.emplace_back("start-up warning", prompts->messages[0].text);
+    w.ShowTopic("", "Contents");
+    texts.emplace_back("not found, no file asked", w.Browser->toHtml());
+    w.ShowTopic(kDeclaredHelpFile, "Contents");
+    texts.emplace_back("not found, declared name", w.Browser->toHtml());
+    w.ShowUsingHelp();
+    texts.emplace_back("using help", w.Browser->toHtml());
+    QFile file(KORVALIN_HELP_SOURCE);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    texts.emplace_back("help file", QString::fromUtf8(file.readAll()));
+    const QRegularExpression anyCase("korvalin\\.hlp", QRegularExpression::CaseInsensitiveOption);
+    for (const auto& [where, text] : texts) {
+        int mentions = 0;
+        for (const auto& m : anyCase.globalMatch(text)) {
+            EXPECT_EQ(m.captured(), "KORVALIN.HLP") << where;
+            ++mentions;
+        }
+        EXPECT_GT(mentions, 0) << where;
+    }
+}
+
+TEST_F(HelpViewer, ContentsAfterUsingHelpReachesTheFileFound) {
+    // Found at start-up under another spelling, in a folder of PATH.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(KORVALIN_HELP_SOURCE, dir.filePath("korvalin.hlp")));
+    ::setenv("PATH", dir.path().toLocal8Bit().constData(), 1);
+    SetHelp(nullptr);
+    Form1& main = Window<Form1>();
+    EXPECT_TRUE(prompts->messages.empty());
+    main.HelpHelp_Click();
+    HelpWindow& w = Window<HelpWindow>();
+    ASSERT_EQ(w.Browser->source(), UsingHelpPage());
+    w.Contents->click();
+    EXPECT_EQ(w.currentFile(), dir.filePath("korvalin.hlp"));
+    EXPECT_EQ(w.Browser->source().fragment(), "Contents");
+    EXPECT_TRUE(w.Browser->toPlainText().contains("Reading a fingering diagram"));
+
+    // Without a file found, Contents after the page on using help stays on it.
+    DestroyAllWindows();
+    KORVALIN1.HelpFilePath.clear();
+    HelpWindow& bare = Window<HelpWindow>();
+    bare.ShowUsingHelp();
+    bare.Contents->click();
+    EXPECT_EQ(bare.Browser->source(), UsingHelpPage());
+    EXPECT_TRUE(bare.currentFile().isEmpty());
 }
 
 TEST_F(HelpViewer, TheRealServiceOpensTheWindow) {

@@ -10,6 +10,7 @@
 #include "midi/midi_port.h"
 #include "scales/playback.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QAbstractEventDispatcher>
 #include <QPushButton>
