@@ -486,6 +486,8 @@ void Form1::ShowSoundingNote(int16_t s) {
 }
 
 void Form1::Timer2_Timer() {
+    // One note-off per note: a timer left running would wake the idle application every second.
+    Timer2->stop();
     if (KORVALIN1.SoundOn == 1) SendNoteOff();
 }
 
