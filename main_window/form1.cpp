@@ -8,6 +8,7 @@
 #include "assets/main_art.h"
 #include "main_window/hit_test.h"
 #include "main_window/picture_box.h"
+#include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "reference/about_box.h"
 
@@ -510,6 +511,7 @@ void Form1::SDisplay_Click() {
 void Form1::SelectInstrument(int16_t transposition, QAction* checked) {
     Transposition = transposition;
     for (QAction* a : {Soprano, Tenor, Alto, Baritone}) a->setChecked(a == checked);
+    InstrumentChosen(transposition);
     ShowNote(CurrentNote);
 }
 
