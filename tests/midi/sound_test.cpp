@@ -160,17 +160,26 @@ TEST_P(SoundedPitch, TheServerReceivesTheSoundingNote) {
 
     MonitorRecording recording;
     ASSERT_TRUE(recording.Started()) << "parec did not record the null sink's monitor";
-    const std::size_t mark = recording.Samples();
-    c.act(f);
-    EXPECT_TRUE(synth->StreamOpen());
-    QTest::qWait(1200);
-
-    const std::vector<float> x = recording.Since(mark);
-    const auto onset = std::find_if(x.begin(), x.end(), [](float v) { return std::fabs(v) > 1e-3f; });
-    ASSERT_NE(onset, x.end()) << "nothing was heard";
-    const std::optional<double> f0 = SteadyFundamental(x, std::size_t(onset - x.begin()) + std::size_t(0.2 * kRate));
-    ASSERT_TRUE(f0.has_value()) << "no steady periodic sound found in " << x.size() << " samples, with "
-                                << Gaps(x) << " gaps where the server was starved";
+    // A machine busy enough to starve the server leaves a recording too broken to measure; the
+    // same note is then played again (at most three times in all) rather than judged on it.
+    std::optional<double> f0;
+    int gaps = 0;
+    for (int attempt = 0; attempt < 3 && !f0; ++attempt) {
+        const std::size_t mark = recording.Samples();
+        if (attempt == 0)
+            c.act(f);
+        else
+            f.ShowNote(f.CurrentNote);
+        EXPECT_TRUE(synth->StreamOpen());
+        QTest::qWait(1200);
+        const std::vector<float> x = recording.Since(mark);
+        const auto onset = std::find_if(x.begin(), x.end(), [](float v) { return std::fabs(v) > 1e-3f; });
+        ASSERT_NE(onset, x.end()) << "nothing was heard";
+        f0 = SteadyFundamental(x, std::size_t(onset - x.begin()) + std::size_t(0.2 * kRate));
+        gaps = Gaps(x);
+    }
+    ASSERT_TRUE(f0.has_value()) << "no steady periodic sound found; the last recording had " << gaps
+                                << " gaps where the server was starved";
     EXPECT_NEAR(Cents(*f0, MidiFrequency(c.midiNote)), 0.0, 10.0)
         << *f0 << " Hz recorded, " << MidiFrequency(c.midiNote) << " Hz expected";
 }
