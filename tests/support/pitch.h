@@ -37,9 +37,22 @@ inline std::optional<double> Fundamental(const std::vector<float>& x, std::size_
         running += d[lag];
         cmnd[lag] = running > 0 ? d[lag] * double(lag) / running : 1.0;
     }
+    // The deepest dip within two lags of `lag`.
+    auto dip = [&](int lag) {
+        int best = lag;
+        for (int l = std::max(2, lag - 2); l <= std::min(maxLag, lag + 2); ++l)
+            if (cmnd[std::size_t(l)] < cmnd[std::size_t(best)]) best = l;
+        return best;
+    };
     for (int lag = std::max(minLag, 2); lag <= maxLag; ++lag) {
         if (cmnd[std::size_t(lag)] < 0.2) {
             while (lag < maxLag && cmnd[std::size_t(lag) + 1] < cmnd[std::size_t(lag)]) ++lag;
+            // A strong second harmonic dips at half the period; the true period then dips far
+            // deeper at twice that lag.
+            if (2 * lag <= maxLag) {
+                const int twice = dip(2 * lag);
+                if (cmnd[std::size_t(twice)] < cmnd[std::size_t(lag)] / 3) lag = twice;
+            }
             const double a = cmnd[std::size_t(lag) - 1], b = cmnd[std::size_t(lag)], c = cmnd[std::size_t(lag) + 1];
             const double denom = a - 2 * b + c;
             const double shift = denom != 0 ? 0.5 * (a - c) / denom : 0.0;
