@@ -9,6 +9,7 @@
 #include "main_window/hit_test.h"
 #include "main_window/picture_box.h"
 #include "main_window/window_font.h"
+#include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "reference/about_box.h"
 
@@ -513,6 +514,8 @@ void Form1::SoundCurrentNote() {
 }
 
 void Form1::Timer2_Timer() {
+    // One note-off per note: a timer left running would wake the idle application every second.
+    Timer2->stop();
     if (KORVALIN1.SoundOn == 1) SendNoteOff();
 }
 
@@ -535,6 +538,7 @@ void Form1::SDisplay_Click() {
 void Form1::SelectInstrument(int16_t transposition, QAction* checked) {
     Transposition = transposition;
     for (QAction* a : {Soprano, Tenor, Alto, Baritone}) a->setChecked(a == checked);
+    InstrumentChosen(transposition);
     ShowNote(CurrentNote);
 }
 

@@ -23,6 +23,9 @@ bool Form1::LeadInBox() { return Window<MidiControl>().Check1->isChecked(); }
 void Form1::LoadSoundOn() {
     // Selecting "On" runs its handler; if it is somehow selected already, the handler runs directly.
     MidiControl& control = Window<MidiControl>();
+    // A remembered "Patch follows instrument" puts the instrument's patch in place first; opening
+    // the output sends it, so start-up still sends a single Program Change.
+    control.FollowInstrument(Transposition, false);
     if (control.Option2->isChecked())
         control.Option2_Click();
     else

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -29,6 +30,11 @@ namespace {
 constexpr int kClientWidth = 377;
 constexpr int kClassicClientHeight = 271;
 constexpr int kOutputRowHeight = 34;
+constexpr int kFollowRowHeight = 28;
+
+// Where the choice of "Patch follows instrument" is remembered.
+constexpr const char* kFollowKey = "midi/patchFollowsInstrument";
+QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
 
 constexpr int kTestNote = 64;
 
@@ -42,7 +48,7 @@ MidiControl::MidiControl() {
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(WindowFont());
-    setFixedSize(kClientWidth, kClassicClientHeight + kOutputRowHeight);
+    setFixedSize(kClientWidth, kClassicClientHeight + kOutputRowHeight + kFollowRowHeight);
 
     auto label = [](QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h,
                     bool centred) {
@@ -163,6 +169,13 @@ MidiControl::MidiControl() {
     Label7->setBuddy(Combo1);
     connect(Combo1, &QComboBox::activated, this, &MidiControl::Combo1_Click);
 
+    // Whether choosing an instrument also chooses its saxophone sound, on the last row.
+    Check2 = new QCheckBox("Patch follows instrument", this);
+    Check2->setObjectName("Check2");
+    Check2->setGeometry(8, kClassicClientHeight + kOutputRowHeight, 361, 25);
+    Check2->setChecked(RememberedSettings().value(kFollowKey, false).toBool());
+    connect(Check2, &QCheckBox::clicked, this, &MidiControl::Check2_Click);
+
     ShowFace();
 }
 
@@ -271,6 +284,39 @@ void MidiControl::Combo1_Click() {
         // Sound is off: the device is only chosen; the next "On" opens it.
         SetMidiOutput(std::move(chosen));
     }
+}
+
+int16_t SaxophonePatch(int16_t transposition) {
+    switch (transposition) {
+    case 2: return 64;  // Soprano Sax
+    case 12: return 65; // Alto Sax
+    case 19: return 66; // Tenor Sax
+    case 29: return 67; // Baritone Sax
+    default: return 0;
+    }
+}
+
+void InstrumentChosen(int16_t transposition) {
+    if (WindowLoaded<MidiControl>()) Window<MidiControl>().FollowInstrument(transposition);
+}
+
+void MidiControl::FollowInstrument(int16_t transposition, bool send) {
+    const int16_t patch = SaxophonePatch(transposition);
+    const bool saxophone = KORVALIN1.MidiPatch >= 64 && KORVALIN1.MidiPatch <= 67;
+    if (!Check2->isChecked() || patch == 0 || !saxophone) return;
+    {
+        const QSignalBlocker block(HScroll2); // the bar's own handler would send for every move
+        HScroll2->setValue(patch);
+    }
+    Label5->setText(QString::number(patch));
+    if (KORVALIN1.MidiPatch == patch) return;
+    KORVALIN1.MidiPatch = patch;
+    if (send) SendMidiProgramChange(KORVALIN1.MidiPatch);
+}
+
+void MidiControl::Check2_Click() {
+    RememberedSettings().setValue(kFollowKey, Check2->isChecked());
+    if (WindowLoaded<Form1>()) FollowInstrument(Window<Form1>().Transposition);
 }
 
 bool MidiControl::event(QEvent* e) {

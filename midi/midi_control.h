@@ -1,6 +1,7 @@
 // MidiControl: how notes sound. The MIDI channel, the volume (Note On velocity), the instrument
 // sound (program), sound on or off, the lead-in before scale playback, a Test note that sounds while
-// the button is held, a face telling whether the output opened, and the choice of output device.
+// the button is held, a face telling whether the output opened, the choice of output device, and
+// whether the patch follows the instrument chosen in the main window.
 // Start-up loads it hidden to switch sound on; the main window's "Midi Control" item shows it in
 // place of the main window until "Done".
 #pragma once
@@ -43,6 +44,12 @@ public:
     void Command1_Click(); // "Done"
     void Form_Activate();
     void Combo1_Click(); // an output chosen
+    void Check2_Click(); // "Patch follows instrument"
+
+    // With "Patch follows instrument" ticked and a saxophone patch (64 to 67) set, moves the patch
+    // to the saxophone with this transposition: the bar, its label and MidiPatch, and, when `send`
+    // and the patch changed, a Program Change. Any other patch is left alone.
+    void FollowInstrument(int16_t transposition, bool send = true);
 
     // The face for MidiReady: smiling when the output opened, frowning when it did not.
     void ShowFace();
@@ -72,6 +79,7 @@ public:
     QFrame* Shape3 = nullptr;     // frame around the patch
     QLabel* Label7 = nullptr;     // "Output"
     QComboBox* Combo1 = nullptr;  // the output device
+    QCheckBox* Check2 = nullptr;  // "Patch follows instrument", remembered between runs
 
     // The outputs as listed in Combo1, in the same order.
     const std::vector<OutputChoice>& Outputs() const { return outputs_; }
@@ -87,5 +95,13 @@ private:
     bool testSounding_ = false; // the Test note is held down
     bool testByMouse_ = false;  // ... by a mouse button, which alone may end it
 };
+
+// The General MIDI saxophone for an instrument's transposition: 64 Soprano, 65 Alto, 66 Tenor,
+// 67 Baritone Sax; 0 for any other value.
+int16_t SaxophonePatch(int16_t transposition);
+
+// The main window's instrument choice, handed to the MIDI control window (when it exists) before the
+// note is sounded again, so that a following patch is in place for that note.
+void InstrumentChosen(int16_t transposition);
 
 } // namespace korvalin

@@ -1,10 +1,14 @@
 #include "midi/synth_output.h"
 
+#include "app/trace.h"
 #include "midi/audio_diagnostics.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +50,9 @@ struct SynthEngine::Fluid {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_audio_driver_t* audio = nullptr;
+    // Written by the caller, read by the audio thread.
+    std::atomic<bool> probeArmed{false};
+    std::atomic<int64_t> firstSoundAt{-1};
 
     ~Fluid() {
         if (audio) delete_fluid_audio_driver(audio);
@@ -72,10 +79,12 @@ bool SynthEngine::Load(const SynthSettings& settings) {
     fluid_settings_setnum(s, "synth.sample-rate", settings.sampleRate);
     // One melody line at a time: room for a louder level than the default without clipping.
     fluid_settings_setnum(s, "synth.gain", 0.4);
-    // Short periods for a prompt response, but not so short that the machine wakes up hundreds of
-    // times a second: 256 frames x 2 periods is about 12 ms at 44.1 kHz.
-    fluid_settings_setint(s, "audio.period-size", 256);
-    fluid_settings_setint(s, "audio.periods", 2);
+    // A note played while the stream is open reaches the server within one period (128 frames,
+    // 2.9 ms at 44.1 kHz); eight of them (23 ms, as deep as FluidSynth's own default) ride out a
+    // busy moment of the machine without a gap. The wake-ups this costs last only while something
+    // sounds: the stream is closed when all is silent.
+    fluid_settings_setint(s, "audio.period-size", 128);
+    fluid_settings_setint(s, "audio.periods", 8);
 
     fluid->synth = new_fluid_synth(s);
     if (!fluid->synth) {
@@ -151,15 +160,45 @@ void SynthEngine::Render(float* interleaved, int frames) {
 bool SynthEngine::StartAudio(const std::vector<std::string>& drivers) {
     if (!fluid_) return false;
     if (fluid_->audio) return true;
-    for (const std::string& name : drivers) {
+    // The stream is opened again and again: the back end that worked last time is tried first, so
+    // a note does not wait for back ends that are known to be missing.
+    std::vector<std::string> order;
+    if (std::find(drivers.begin(), drivers.end(), lastWorkingDriver_) != drivers.end())
+        order.push_back(lastWorkingDriver_);
+    for (const std::string& name : drivers)
+        if (name != lastWorkingDriver_) order.push_back(name);
+
+    // The audio thread renders through this callback; beyond the synthesizer's own work it only
+    // looks for the first sound while the latency probe is armed.
+    auto process = [](void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
+        auto* fluid = static_cast<Fluid*>(data);
+        for (int i = 0; i < nout; ++i) std::fill(out[i], out[i] + len, 0.0f);
+        for (int i = 0; i < nfx; ++i) std::fill(fx[i], fx[i] + len, 0.0f);
+        // Without effect buffers of its own the driver gets the reverb mixed into the output.
+        const int result = nfx > 0 ? fluid_synth_process(fluid->synth, len, nfx, fx, nout, out)
+                                   : fluid_synth_process(fluid->synth, len, nout, out, nout, out);
+        if (fluid->probeArmed.load(std::memory_order_relaxed)) {
+            for (int i = 0; i < nout; ++i) {
+                if (std::any_of(out[i], out[i] + len, [](float v) { return v != 0.0f; })) {
+                    fluid->firstSoundAt.store(MonotonicNanoseconds());
+                    fluid->probeArmed.store(false);
+                    break;
+                }
+            }
+        }
+        return result;
+    };
+
+    for (const std::string& name : order) {
         if (!DriverCompiledIn(fluid_->settings, name)) {
             NoteAudioDiagnostic("audio back end not in this FluidSynth: " + name);
             continue;
         }
         fluid_settings_setstr(fluid_->settings, "audio.driver", name.c_str());
-        if (fluid_audio_driver_t* audio = new_fluid_audio_driver(fluid_->settings, fluid_->synth)) {
+        if (fluid_audio_driver_t* audio = new_fluid_audio_driver2(fluid_->settings, process, fluid_.get())) {
             fluid_->audio = audio;
             driver_ = name;
+            lastWorkingDriver_ = name;
             return true;
         }
         NoteAudioDiagnostic("audio back end did not start: " + name);
@@ -175,6 +214,16 @@ void SynthEngine::StopAudio() {
 }
 
 bool SynthEngine::AudioRunning() const { return fluid_ && fluid_->audio; }
+
+int SynthEngine::ActiveVoices() const { return fluid_ ? fluid_synth_get_active_voice_count(fluid_->synth) : 0; }
+
+void SynthEngine::ArmFirstSoundProbe() {
+    if (!fluid_) return;
+    fluid_->firstSoundAt.store(-1);
+    fluid_->probeArmed.store(true);
+}
+
+int64_t SynthEngine::FirstSoundAt() const { return fluid_ ? fluid_->firstSoundAt.load() : -1; }
 
 SynthOutput::SynthOutput(SynthSettings settings) : settings_(std::move(settings)) {
     loader_ = std::thread([this] {
@@ -192,6 +241,7 @@ SynthOutput::SynthOutput(SynthSettings settings) : settings_(std::move(settings)
 }
 
 SynthOutput::~SynthOutput() {
+    delete idleWatch_.data(); // owned by the application object, which may already have deleted it
     WaitForLoad();
     engine_.StopAudio();
 }
@@ -207,19 +257,60 @@ SynthEngine& SynthOutput::Engine() {
 
 bool SynthOutput::Open() {
     WaitForLoad();
+    // Ready means a stream can be opened now; it is closed again at once, since nothing sounds yet.
     open_ = engine_.StartAudio(settings_.audioDrivers);
+    engine_.StopAudio();
     return open_;
 }
 
 void SynthOutput::Send(uint32_t message) {
     // Only while open: a note started with no sound device would be heard on reopening.
-    if (open_) engine_.Play(message);
+    if (!open_) return;
+    const bool noteOn = (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) != 0;
+    // A note that finds no stream opens one. When none opens (the server is gone) the note is
+    // dropped, not kept to sound when a stream opens later. A new stream writes its first buffers
+    // back to back, so the note, played just after the opening, is in one of them.
+    if (noteOn && !engine_.AudioRunning() && !engine_.StartAudio(settings_.audioDrivers)) return;
+    engine_.Play(message);
+    if (!noteOn) return;
+    lastSound_ = std::chrono::steady_clock::now();
+    WatchForSilence();
 }
 
 void SynthOutput::Close() {
+    if (idleWatch_) idleWatch_->stop();
     if (!open_) return;
     open_ = false;
     engine_.Silence();
+    engine_.StopAudio();
+}
+
+bool SynthOutput::IdleWatchRunning() const { return idleWatch_ && idleWatch_->isActive(); }
+
+void SynthOutput::WatchForSilence() {
+    if (IdleWatchRunning()) return;
+    // The timer needs the application's event loop; without one (offline use) the stream stays
+    // open until Close().
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) return;
+    if (!idleWatch_) {
+        idleWatch_ = new QTimer(app);
+        idleWatch_->setInterval(std::clamp(settings_.idleClose / 5, std::chrono::milliseconds(20),
+                                           std::chrono::milliseconds(1000)));
+        idleWatch_->setTimerType(Qt::CoarseTimer);
+        QObject::connect(idleWatch_, &QTimer::timeout, [this] { CheckSilence(); });
+    }
+    idleWatch_->start();
+}
+
+void SynthOutput::CheckSilence() {
+    const auto now = std::chrono::steady_clock::now();
+    if (engine_.ActiveVoices() > 0) {
+        lastSound_ = now;
+        return;
+    }
+    if (now - lastSound_ < settings_.idleClose) return;
+    idleWatch_->stop();
     engine_.StopAudio();
 }
 

@@ -5,6 +5,10 @@
 
 #include "midi/midi_port.h"
 
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,6 +27,8 @@ struct SynthSettings {
     std::vector<std::string> soundfonts = DefaultSoundfonts();
     std::vector<std::string> audioDrivers = DefaultAudioDrivers();
     double sampleRate = 44100.0;
+    // How long the audio stream stays open once the last note and its release have died away.
+    std::chrono::milliseconds idleClose{5000};
 };
 
 // A loaded soundfont and the synthesizer that plays it. Not copyable.
@@ -48,22 +54,39 @@ public:
     // Writes `frames` stereo frames (left, right interleaved) without any sound device.
     void Render(float* interleaved, int frames);
 
-    // Opens the first audio back end of the list that works. False when none does.
+    // Opens the first audio back end of the list that works, trying the one that worked last time
+    // first. False when none does.
     bool StartAudio(const std::vector<std::string>& drivers);
     void StopAudio();
     bool AudioRunning() const;
     const std::string& AudioDriver() const { return driver_; }
+    // Voices still sounding, release tails included.
+    int ActiveVoices() const;
+
+    // Latency probe: once armed, the audio thread notes the moment (MonotonicNanoseconds) it hands
+    // the first buffer with any sound in it to the audio server. -1 until then.
+    void ArmFirstSoundProbe();
+    int64_t FirstSoundAt() const;
 
 private:
     struct Fluid;
     std::unique_ptr<Fluid> fluid_;
     std::string soundfont_;
     std::string driver_;
+    std::string lastWorkingDriver_;
     double sampleRate_ = 0;
 };
 
 // The default output: loads its soundfont on a worker thread as soon as it is made, so that the
-// first window appears without waiting; Open() waits for that load and starts the audio.
+// first window appears without waiting; Open() waits for that load and checks that an audio stream
+// can be opened.
+//
+// The audio stream itself exists only while something sounds: a silent tutor costs no processor
+// time and wakes nobody. A Note On that arrives while the stream is closed opens it (a note whose
+// stream cannot be opened is dropped; the next note tries again), and a timer on the caller's
+// thread, running only while the stream is open, closes it once no voice has sounded for
+// `SynthSettings::idleClose`. Every other message reaches the synthesizer at once either way, so
+// the program and controllers are in place for the next note.
 class SynthOutput : public MidiOutput {
 public:
     explicit SynthOutput(SynthSettings settings = {});
@@ -75,16 +98,23 @@ public:
     std::string Name() const override { return kBuiltInSynthesizerName; }
 
     bool IsOpen() const { return open_; }
+    // Whether the audio stream is open now, and whether the timer that closes it is running.
+    bool StreamOpen() const { return engine_.AudioRunning(); }
+    bool IdleWatchRunning() const;
     // The loaded engine (waits for the load).
     SynthEngine& Engine();
 
 private:
     void WaitForLoad();
+    void WatchForSilence();
+    void CheckSilence();
 
     SynthSettings settings_;
     SynthEngine engine_;
     std::thread loader_;
     bool open_ = false; // read and written on the caller's thread only, never by the loader
+    QPointer<QTimer> idleWatch_;
+    std::chrono::steady_clock::time_point lastSound_{};
 };
 
 } // namespace korvalin

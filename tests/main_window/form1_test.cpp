@@ -271,8 +271,10 @@ TEST_F(Form1Test, SoundOffShowsButSendsNothingAndTheTimerEndsNotes) {
     f.ShowNote(76);
     rec->Clear();
     f.Timer2_Timer();
-    f.Timer2_Timer(); // repeats until the next note
-    EXPECT_EQ(rec->Sent(), std::vector<uint32_t>(2, PackMidiMessage(144, 53, 0)));
+    EXPECT_EQ(rec->Sent(), std::vector<uint32_t>{PackMidiMessage(144, 53, 0)});
+    EXPECT_FALSE(f.Timer2->isActive()) << "an idle window must not keep a timer ticking";
+    f.ShowNote(77);
+    EXPECT_TRUE(f.Timer2->isActive()) << "the next note starts it again";
 }
 
 TEST_F(Form1Test, ChannelAndVelocityGoIntoEveryNote) {

@@ -21,12 +21,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <functional>
 #include <unistd.h>
+#include <algorithm>
+#include <functional>
 
 using namespace korvalin;
 using Kind = RecordingMidiOutput::Kind;
@@ -39,6 +42,7 @@ struct MidiControlTest : ::testing::Test {
     void SetUp() override {
         DestroyAllWindows();
         ResetKorvalin1();
+        QSettings("Korvalin", "Korvalin").clear(); // this run's own settings folder (the test main's)
         builtIn = std::make_shared<RecordingMidiOutput>(builtInOpens, "Built-in synthesizer");
         SetBuiltInSynthesizer(builtIn);
         SetMidiOutput(builtIn);
@@ -113,11 +117,13 @@ TEST_F(MidiControlTest, FirstOpeningShowsTheLabelsAndReplacesTheMainWindow) {
     EXPECT_EQ(m.HScroll1->value(), 127);
     EXPECT_EQ(m.HScroll2->value(), 67); // the bar and the patch differ until the bar moves
     EXPECT_EQ(KORVALIN1.MidiPatch, 66);
-    EXPECT_EQ(m.size(), QSize(377, 305));
+    EXPECT_EQ(m.size(), QSize(377, 333));
     EXPECT_EQ(m.HScroll2->geometry(), QRect(264, 182, 97, 17));
     EXPECT_EQ(m.Option1[15]->geometry(), QRect(136, 208, 97, 17));
     EXPECT_EQ(m.Option1[15]->text(), "Channel 16");
     EXPECT_GE(m.Combo1->y(), 271) << "the output choice must lie below the classic controls";
+    EXPECT_GE(m.Check2->y(), m.Combo1->geometry().bottom()) << "and the patch option below that";
+    EXPECT_FALSE(m.Check2->isChecked()) << "the patch follows the instrument only when asked to";
 
     QTest::mouseClick(m.Command1, Qt::LeftButton); // Done
     EXPECT_FALSE(m.isVisible());
@@ -441,3 +447,74 @@ INSTANTIATE_TEST_SUITE_P(
                       for (int i = 0; i < 500 && b->isDown(); ++i) QTest::qWait(10);
                   }}),
     [](const auto& info) { return info.param.name; });
+struct FollowCase {
+    const char* what;
+    bool ticked;
+    int userPatch;                     // set on the bar first; 0 leaves start-up's 66
+    std::function<void(Form1&)> choose; // an instrument, by option button or menu item
+    int patch;                         // MidiPatch afterwards
+    bool programChange;                // whether a Program Change for it was sent
+    friend void PrintTo(const FollowCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class PatchFollowsInstrument : public MidiControlTest, public ::testing::WithParamInterface<FollowCase> {};
+
+TEST_P(PatchFollowsInstrument, MovesOnlyASaxophonePatchAndOnlyWhenTicked) {
+    const FollowCase& c = GetParam();
+    Form1& f = Window<Form1>();
+    MidiControl& m = Window<MidiControl>();
+    m.Check2->setChecked(c.ticked);
+    if (c.userPatch) m.HScroll2->setValue(c.userPatch);
+    builtIn->Clear();
+    c.choose(f);
+    EXPECT_EQ(KORVALIN1.MidiPatch, c.patch);
+    const std::vector<uint32_t> sent = builtIn->Sent();
+    const auto change = std::find(sent.begin(), sent.end(), Msg(192, c.patch, 0));
+    const auto noteOn = std::find_if(sent.begin(), sent.end(), [](uint32_t x) { return (x & 0xF0) == 0x90 && x >> 16; });
+    ASSERT_NE(noteOn, sent.end()) << "the note is sounded again";
+    EXPECT_EQ(change != sent.end(), c.programChange);
+    if (c.programChange) {
+        EXPECT_LT(change, noteOn) << "the new patch must be in place for the note";
+    }
+    if (c.ticked && !c.userPatch) {
+        EXPECT_EQ(m.HScroll2->value(), c.patch);
+        EXPECT_EQ(m.Label5->text(), QString::number(c.patch));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, PatchFollowsInstrument,
+    ::testing::Values(FollowCase{"UntickedKeepsTheTenor", false, 0, [](Form1& f) { Find<QRadioButton>(f, "Option1")->click(); }, 66, false},
+                      FollowCase{"Soprano", true, 0, [](Form1& f) { Find<QRadioButton>(f, "Option1")->click(); }, 64, true},
+                      FollowCase{"AltoFromTheMenu", true, 0, [](Form1& f) { f.Alto_Click(); }, 65, true},
+                      FollowCase{"TenorIsAlreadyThere", true, 0, [](Form1& f) { f.Tenor_Click(); }, 66, false},
+                      FollowCase{"BaritoneWhereTheBarStands", true, 0, [](Form1& f) { Find<QRadioButton>(f, "Option4")->click(); }, 67, true},
+                      FollowCase{"AltoFromAnotherSaxophone", true, 64, [](Form1& f) { f.Alto_Click(); }, 65, true},
+                      FollowCase{"AnOboeIsLeftAlone", true, 68, [](Form1& f) { Find<QRadioButton>(f, "Option1")->click(); }, 68, false},
+                      FollowCase{"APianoIsLeftAlone", true, 1, [](Form1& f) { f.Baritone_Click(); }, 1, false}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(MidiControlTest, TickingFollowsAtOnceAndIsRememberedForTheNextStart) {
+    MidiControl& m = Open(); // the alto, patch 66
+    builtIn->Clear();
+    m.Check2->click();
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 65, 0)});
+    EXPECT_EQ(m.Label5->text(), "65");
+
+    // The next start remembers it: the alto's patch goes out as the one Program Change of opening.
+    DestroyAllWindows();
+    ResetKorvalin1();
+    builtIn->Clear();
+    Window<Form1>();
+    EXPECT_TRUE(Window<MidiControl>().Check2->isChecked());
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 65, 0)});
+
+    // Unticked, it is forgotten again, and start-up sends the tenor as always.
+    Window<MidiControl>().Check2->click();
+    DestroyAllWindows();
+    ResetKorvalin1();
+    builtIn->Clear();
+    Window<Form1>();
+    EXPECT_FALSE(Window<MidiControl>().Check2->isChecked());
+    EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 66, 0)});
+}

@@ -3,6 +3,7 @@
 #include "app/korvalin1.h"
 #include "midi/midi_port.h"
 #include "midi/synth_output.h"
+#include "tests/support/pitch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 using namespace korvalin;
+using namespace korvalin::test;
 
 namespace {
 
@@ -36,47 +38,6 @@ std::vector<float> Render(SynthEngine& engine, double seconds) {
     for (int i = 0; i < frames; ++i) left[std::size_t(i)] = stereo[2 * std::size_t(i)];
     return left;
 }
-
-double Rms(const std::vector<float>& x, std::size_t from, std::size_t to) {
-    double sum = 0;
-    for (std::size_t i = from; i < to; ++i) sum += double(x[i]) * x[i];
-    return std::sqrt(sum / double(to - from));
-}
-
-// Fundamental by the cumulative mean normalised difference of the signal with itself delayed: the
-// first lag where it dips clearly is the period, which avoids taking a strong overtone for the
-// note. Searches 50 Hz to 1 kHz.
-std::optional<double> Fundamental(const std::vector<float>& x, std::size_t from, std::size_t length, double rate) {
-    const int minLag = int(rate / 1000), maxLag = int(rate / 50);
-    if (from + length + std::size_t(maxLag) + 2 > x.size()) return std::nullopt;
-    std::vector<double> d(std::size_t(maxLag) + 2, 0.0);
-    for (int lag = 1; lag <= maxLag + 1; ++lag) {
-        double sum = 0;
-        for (std::size_t i = from; i < from + length; ++i) {
-            const double diff = double(x[i]) - x[i + std::size_t(lag)];
-            sum += diff * diff;
-        }
-        d[std::size_t(lag)] = sum;
-    }
-    std::vector<double> cmnd(d.size(), 1.0);
-    double running = 0;
-    for (std::size_t lag = 1; lag < d.size(); ++lag) {
-        running += d[lag];
-        cmnd[lag] = running > 0 ? d[lag] * double(lag) / running : 1.0;
-    }
-    for (int lag = std::max(minLag, 2); lag <= maxLag; ++lag) {
-        if (cmnd[std::size_t(lag)] < 0.2) {
-            while (lag < maxLag && cmnd[std::size_t(lag) + 1] < cmnd[std::size_t(lag)]) ++lag;
-            const double a = cmnd[std::size_t(lag) - 1], b = cmnd[std::size_t(lag)], c = cmnd[std::size_t(lag) + 1];
-            const double denom = a - 2 * b + c;
-            const double shift = denom != 0 ? 0.5 * (a - c) / denom : 0.0;
-            return rate / (lag + shift);
-        }
-    }
-    return std::nullopt;
-}
-
-double MidiFrequency(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
 
 class SynthRender : public ::testing::Test {
 protected:
