@@ -1,0 +1,89 @@
+// The metronome and drone through FluidSynth's sequencer, rendered offline with the General MIDI
+// soundfont: where the clicks land in the samples, what pitch the drone holds, and the silence
+// after a stop. Sample positions only; the wall clock plays no part.
+#include "tests/metronome/metronome_render.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+namespace korvalin::metronome_test {
+namespace {
+
+// A full minute in the normal build; the sanitizer build renders a shorter stretch (the
+// benchmark renders the minute there too).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kClickSeconds = 15;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr double kClickSeconds = 15;
+#else
+constexpr double kClickSeconds = 60;
+#endif
+#else
+constexpr double kClickSeconds = 60;
+#endif
+
+class MetronomeSynth : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::is_regular_file(kGeneralMidiSoundfont))
+            GTEST_SKIP() << "the General MIDI soundfont is not installed: " << kGeneralMidiSoundfont;
+    }
+};
+
+TEST_F(MetronomeSynth, ClicksLandOnTheirSamples) {
+    struct Case {
+        int tempo, beats;
+        double seconds;
+    };
+    for (const Case& c : {Case{120, 4, kClickSeconds}, Case{90, 3, kClickSeconds / 4}, Case{240, 7, kClickSeconds / 4}}) {
+        SCOPED_TRACE(testing::Message() << c.tempo << " bpm, " << c.beats << " a bar");
+        const MetronomeSchedule schedule({.tempo = c.tempo, .beatsPerBar = c.beats});
+        const Rendering r = Render(schedule, c.seconds);
+        ASSERT_TRUE(r.ok);
+        const ClickFigures f = MeasureClicks(schedule, r);
+        EXPECT_EQ(f.clicks, f.expected);
+        EXPECT_EQ(f.misplaced, 0);
+        EXPECT_NEAR(f.intervalMs, 60000.0 / c.tempo, 0.05);
+        EXPECT_LT(f.medianErrorMs, 1.0);
+        EXPECT_LT(f.worstErrorMs, 3.0);
+    }
+}
+
+TEST_F(MetronomeSynth, DroneHoldsTheTonicAndStopSilencesEverything) {
+    // Every pitch class in the drone's octave on the default organ, a few on the other one.
+    struct Case {
+        int concert, program;
+    };
+    std::vector<Case> cases;
+    for (int concert = 60; concert < 72; ++concert) cases.push_back({concert, kReedOrganProgram});
+    for (int concert : {58, 63, 66}) cases.push_back({concert, kDrawbarOrganProgram});
+    constexpr double kHeld = 2.5, kTail = 1.5;
+    for (const Case& c : cases) {
+        const int note = LowDroneNote(c.concert);
+        SCOPED_TRACE(testing::Message() << "note " << note << " program " << c.program);
+        const MetronomeSchedule schedule({.clickOn = false}, {.on = true, .note = note, .volume = 40, .program = c.program});
+        const Rendering r = Render(schedule, kHeld, 44100, kTail);
+        ASSERT_TRUE(r.ok);
+        const double stop = double(r.originSample) / r.rate + kHeld;
+        const double hz = MeanFrequency(r.samples, r.rate, 440.0 * std::pow(2.0, (note - 69) / 12.0), 1.0, stop - 0.1);
+        EXPECT_LT(std::abs(CentsFrom(hz, note)), 5.0) << hz << " Hz";
+        // Held until the stop, then released at once: 20 dB down within a quarter of a second
+        // (the patch's own release) and silent after a second.
+        const double held = PeakAfter(r, 1.0);
+        EXPECT_GT(held, 1e-3);
+        EXPECT_LT(PeakAfter(r, stop + 0.25), 0.1 * held);
+        EXPECT_LT(PeakAfter(r, stop + 1.0), 1e-5);
+    }
+    // The clicks too: stopped in the middle of a click at the fastest tempo, with the drone.
+    const MetronomeSchedule schedule({.tempo = kMaxTempo}, {.on = true, .note = 45});
+    const Rendering r = Render(schedule, 1.01, 44100, kTail);
+    ASSERT_TRUE(r.ok);
+    EXPECT_LT(PeakAfter(r, double(r.originSample) / r.rate + 1.01 + 1.0), 1e-5);
+}
+
+} // namespace
+} // namespace korvalin::metronome_test
