@@ -120,14 +120,17 @@ ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r
         (accent ? f.accentLatencyMs : f.clickLatencyMs) = latency * 1000.0 / r.rate;
         for (double o : offsets) errors.push_back(std::abs(o - latency) * 1000.0 / r.rate);
     }
-    const auto& clicks = late[schedule.BeatsPerBar() == 1];
-    if (clicks.size() >= 2) {
-        const auto& [firstBeat, firstOffset] = clicks.front();
-        const auto& [lastBeat, lastOffset] = clicks.back();
-        const double span = schedule.BeatTime(lastBeat).Sample(rate) + lastOffset
-                            - (schedule.BeatTime(firstBeat).Sample(rate) + firstOffset);
-        f.intervalMs = span / double(lastBeat - firstBeat) * 1000.0 / r.rate;
+    // The spacing: the slope of a straight line through every onset (less its sound's attack)
+    // against its beat number, fitted by least squares.
+    double n = 0, sumBeat = 0, sumAt = 0, sumBeatBeat = 0, sumBeatAt = 0;
+    for (auto& [accent, list] : late) {
+        const double latency = (accent ? f.accentLatencyMs : f.clickLatencyMs) * r.rate / 1000.0;
+        for (const auto& [beat, offset] : list) {
+            const double x = double(beat), y = double(schedule.BeatTime(beat).Sample(rate)) + offset - latency;
+            n += 1, sumBeat += x, sumAt += y, sumBeatBeat += x * x, sumBeatAt += x * y;
+        }
     }
+    if (n >= 2) f.intervalMs = (n * sumBeatAt - sumBeat * sumAt) / (n * sumBeatBeat - sumBeat * sumBeat) * 1000.0 / r.rate;
     f.medianErrorMs = Median(errors);
     f.worstErrorMs = errors.empty() ? 0 : *std::max_element(errors.begin(), errors.end());
     return f;

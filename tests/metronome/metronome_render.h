@@ -33,7 +33,7 @@ struct ClickFigures {
     int clicks = 0;                 // onsets heard
     int expected = 0;               // beats due in the stretch
     int misplaced = 0;              // onsets that are not the nearest beat's or on the wrong sound
-    double intervalMs = 0;          // mean spacing of the unaccented clicks, first to last
+    double intervalMs = 0;          // spacing of the onsets, fitted over all of them
     double medianErrorMs = 0;       // |onset - due| less each sound's own attack (its median)
     double worstErrorMs = 0;
     double accentLatencyMs = 0;     // each sound's median distance from its due moment to its
