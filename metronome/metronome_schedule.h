@@ -66,7 +66,8 @@ struct DroneSettings {
 // Scale steps, one a beat after the lead-in. Notes are MIDI notes as sent (concert pitch).
 struct StepSettings {
     std::vector<int> notes;
-    int channel = 0;         // the user's note channel (MidiChannel)
+    int channel = 0;         // the user's note channel (MidiChannel), also with no steps: the
+                             // drone keeps off it
     int velocity = 100;
 };
 

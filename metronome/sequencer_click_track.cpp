@@ -66,10 +66,15 @@ bool SequencerClickTrack::Running() const {
 unsigned SequencerClickTrack::Start(MetronomeSchedule schedule, unsigned delayMs) {
     if (!sequencer_) return 0;
     Stop();
-    std::lock_guard lock(mutex_);
-    schedule_ = std::move(schedule);
-    origin_ = fluid_sequencer_get_tick(sequencer_) + delayMs;
-    running_ = true;
+    // Nothing of ours is queued now, so no timer can run until the first one below is queued,
+    // and from then on timers only read the schedule and the origin. The sequencer is called
+    // without our lock held: a timer holds the sequencer's lock while it waits for ours.
+    {
+        std::lock_guard lock(mutex_);
+        schedule_ = std::move(schedule);
+        origin_ = fluid_sequencer_get_tick(sequencer_) + delayMs;
+        running_ = true;
+    }
     // Two bars queued: the one playing and the one after it. Each bar's timer queues another.
     QueueBar(0);
     QueueBar(1);

@@ -38,7 +38,7 @@ public:
 
 private:
     static void OnTimer(unsigned int time, _fluid_event_t* event, _fluid_sequencer_t* sequencer, void* data);
-    void QueueBar(int64_t bar); // with mutex_ held
+    void QueueBar(int64_t bar);
     void SendAt(uint32_t message, unsigned tick);
     void SendNow(uint32_t message);
 
@@ -46,8 +46,9 @@ private:
     short synthId_ = -1;
     short clientId_ = -1;
 
-    mutable std::mutex mutex_; // guards what follows against the synthesizer's thread
+    mutable std::mutex mutex_; // guards running_ against the synthesizer's thread
     bool running_ = false;
+    // Set by Start() before any timer of the run is queued; read by the timers.
     MetronomeSchedule schedule_;
     unsigned origin_ = 0;      // tick of beat 0
 };

@@ -20,49 +20,45 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// The synthesizer alone: no audio device, no effects (the chorus would move the drone's pitch
-// and the reverb would fill the silence between clicks).
-struct Synth {
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-
-    explicit Synth(double rate) {
-        settings = new_fluid_settings();
-        fluid_settings_setnum(settings, "synth.sample-rate", rate);
-        fluid_settings_setint(settings, "synth.chorus.active", 0);
-        fluid_settings_setint(settings, "synth.reverb.active", 0);
-        fluid_settings_setint(settings, "synth.threadsafe-api", 1);
-        synth = new_fluid_synth(settings);
-    }
-    ~Synth() {
-        if (synth) delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-    }
-    bool Load() {
-        return synth && std::filesystem::is_regular_file(kGeneralMidiSoundfont)
-               && fluid_synth_sfload(synth, kGeneralMidiSoundfont, 1) != FLUID_FAILED;
-    }
-    void Write(std::vector<float>& mono, int64_t frames) {
-        std::vector<float> left(512), right(512);
-        for (int64_t done = 0; done < frames;) {
-            const int block = int(std::min<int64_t>(512, frames - done));
-            fluid_synth_write_float(synth, block, left.data(), 0, 1, right.data(), 0, 1);
-            for (int i = 0; i < block; ++i) mono.push_back(0.5f * (left[std::size_t(i)] + right[std::size_t(i)]));
-            done += block;
-        }
-    }
-};
-
 } // namespace
+
+OfflineSynth::OfflineSynth(double rate) {
+    settings_ = new_fluid_settings();
+    fluid_settings_setnum(settings_, "synth.sample-rate", rate);
+    fluid_settings_setint(settings_, "synth.chorus.active", 0);
+    fluid_settings_setint(settings_, "synth.reverb.active", 0);
+    fluid_settings_setint(settings_, "synth.threadsafe-api", 1);
+    synth_ = new_fluid_synth(settings_);
+}
+
+OfflineSynth::~OfflineSynth() {
+    if (synth_) delete_fluid_synth(synth_);
+    delete_fluid_settings(settings_);
+}
+
+bool OfflineSynth::Load() {
+    return synth_ && std::filesystem::is_regular_file(kGeneralMidiSoundfont)
+           && fluid_synth_sfload(synth_, kGeneralMidiSoundfont, 1) != FLUID_FAILED;
+}
+
+void OfflineSynth::Write(std::vector<float>& mono, int64_t frames) {
+    std::vector<float> left(512), right(512);
+    for (int64_t done = 0; done < frames;) {
+        const int block = int(std::min<int64_t>(512, frames - done));
+        fluid_synth_write_float(synth_, block, left.data(), 0, 1, right.data(), 0, 1);
+        for (int i = 0; i < block; ++i) mono.push_back(0.5f * (left[std::size_t(i)] + right[std::size_t(i)]));
+        done += block;
+    }
+}
 
 Rendering Render(const MetronomeSchedule& schedule, double seconds, double rate, double tailSeconds) {
     Rendering r;
     r.rate = rate;
-    Synth synth(rate);
+    OfflineSynth synth(rate);
     if (!synth.Load()) return r;
     // The sequencer is made after the synthesizer and goes before it.
     {
-        SequencerClickTrack track(synth.synth, false);
+        SequencerClickTrack track(synth.Synth(), false);
         if (!track.Valid()) return r;
         const unsigned origin = track.Start(schedule);
         r.originSample = int64_t(std::llround(double(origin) * rate / 1000.0));

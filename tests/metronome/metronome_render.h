@@ -7,11 +7,33 @@
 #include "metronome/metronome_schedule.h"
 
 #include <string>
+
+struct _fluid_synth_t;
+struct _fluid_hashtable_t; // the settings
 #include <vector>
 
 namespace korvalin::metronome_test {
 
 inline constexpr const char* kGeneralMidiSoundfont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+
+// The synthesizer alone with the General MIDI soundfont: no audio device, no effects (the chorus
+// would move the drone's pitch and the reverb would fill the silence between clicks).
+class OfflineSynth {
+public:
+    explicit OfflineSynth(double rate = 44100);
+    ~OfflineSynth();
+    OfflineSynth(const OfflineSynth&) = delete;
+    OfflineSynth& operator=(const OfflineSynth&) = delete;
+
+    bool Load(); // false when the soundfont is missing or does not load
+    _fluid_synth_t* Synth() const { return synth_; }
+    // Renders `frames` more frames, appended to `mono` (left and right averaged).
+    void Write(std::vector<float>& mono, int64_t frames);
+
+private:
+    _fluid_hashtable_t* settings_ = nullptr;
+    _fluid_synth_t* synth_ = nullptr;
+};
 
 // A rendering: mono samples and where beat 0 was due.
 struct Rendering {

@@ -1,12 +1,18 @@
 // The metronome and drone through FluidSynth's sequencer, rendered offline with the General MIDI
 // soundfont: where the clicks land in the samples, what pitch the drone holds, and the silence
 // after a stop. Sample positions only; the wall clock plays no part.
+// The last test renders on a thread of its own, as a live audio stream does.
+#include "metronome/sequencer_click_track.h"
 #include "tests/metronome/metronome_render.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace korvalin::metronome_test {
@@ -83,6 +89,61 @@ TEST_F(MetronomeSynth, DroneHoldsTheTonicAndStopSilencesEverything) {
     const Rendering r = Render(schedule, 1.01, 44100, kTail);
     ASSERT_TRUE(r.ok);
     EXPECT_LT(PeakAfter(r, double(r.originSample) / r.rate + 1.01 + 1.0), 1e-5);
+}
+
+
+TEST_F(MetronomeSynth, StartsAndStopsWhileTheSynthesizerRendersOnItsOwnThread) {
+    // As with a live audio stream: the synthesizer renders on another thread, its timers queue
+    // the bars there, while this thread starts and stops tempo after tempo. Every run must end in
+    // silence, and no start or stop may wait for ever on the rendering thread.
+    OfflineSynth synth;
+    ASSERT_TRUE(synth.Load());
+    std::atomic<bool> rendering = true;
+    std::atomic<int64_t> rendered = 0;
+    std::vector<float> sound;
+    std::mutex soundMutex;
+    std::thread renderer([&] {
+        std::vector<float> block;
+        while (rendering) {
+            block.clear();
+            synth.Write(block, 64);
+            rendered += 64;
+            std::lock_guard lock(soundMutex);
+            sound.insert(sound.end(), block.begin(), block.end());
+        }
+    });
+    auto waitForFrames = [&](int64_t frames) {
+        const int64_t until = rendered + frames;
+        while (rendered < until) std::this_thread::yield();
+    };
+    {
+        SequencerClickTrack track(synth.Synth(), false);
+        ASSERT_TRUE(track.Valid());
+        for (int run = 0; run < 12; ++run) {
+            track.Start(MetronomeSchedule({.tempo = kMaxTempo - 17 * run, .beatsPerBar = 1 + run % 8},
+                                          {.on = run % 2 == 0, .note = 43 + run}),
+                        0);
+            EXPECT_TRUE(track.Running());
+            waitForFrames(64 * (1 + 97 * run % 300)); // from one block to a few bars
+            track.Stop();
+            EXPECT_FALSE(track.Running());
+        }
+        std::size_t heard = 0;
+        {
+            std::lock_guard lock(soundMutex);
+            heard = sound.size();
+        }
+        waitForFrames(3 * 44100); // the release, then two seconds more
+        std::lock_guard lock(soundMutex);
+        float after = 0;
+        for (std::size_t i = heard + 44100; i < sound.size(); ++i) after = std::max(after, std::abs(sound[i]));
+        // 80 dB below full scale: a release tail may linger there, a drone or click left
+        // playing would be 40 dB above it.
+        EXPECT_LT(after, 1e-4) << "something sounds on a second after the last stop";
+        EXPECT_GT(*std::max_element(sound.begin(), sound.begin() + std::ptrdiff_t(heard)), 1e-3f) << "nothing sounded";
+    }
+    rendering = false;
+    renderer.join();
 }
 
 } // namespace
