@@ -18,19 +18,8 @@
 namespace korvalin::metronome_test {
 namespace {
 
-// A full minute in the normal build; the sanitizer build renders a shorter stretch (the
-// benchmark renders the minute there too).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr double kClickSeconds = 15;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr double kClickSeconds = 15;
-#else
+// A minute at 120 bpm, and shorter runs at other tempos.
 constexpr double kClickSeconds = 60;
-#endif
-#else
-constexpr double kClickSeconds = 60;
-#endif
 
 class MetronomeSynth : public testing::Test {
 protected:
