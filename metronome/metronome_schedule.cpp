@@ -89,7 +89,8 @@ std::vector<ScheduledEvent> MetronomeSchedule::Bar(int64_t bar) const {
         }
         // A step sounds for its whole beat; it ends where the next one (or the silence) begins.
         const int64_t step = beat - LeadInBeats();
-        if (step >= 0 && beat < stepsEnd) {
+        // A step whose note is no MIDI note keeps its beat silent rather than sound a wrapped one.
+        if (step >= 0 && beat < stepsEnd && steps_.notes[std::size_t(step)] >= 0 && steps_.notes[std::size_t(step)] <= 127) {
             const int note = steps_.notes[std::size_t(step)];
             events.push_back({at, EventKind::StepStart, NoteOn(steps_.channel, note, steps_.velocity), beat, int(step)});
             events.push_back({BeatTime(beat + 1), EventKind::StepEnd, NoteOn(steps_.channel, note, 0), beat, int(step)});
@@ -106,7 +107,8 @@ std::vector<uint32_t> MetronomeSchedule::StopMessages() const {
     for (int key : {kHighWoodBlockKey, kSideStickKey}) messages.push_back(NoteOn(kPercussionChannel, key, 0));
     if (drone_.note >= 0) messages.push_back(NoteOn(drone_.channel, drone_.note, 0));
     const std::set<int> stepNotes(steps_.notes.begin(), steps_.notes.end());
-    for (int note : stepNotes) messages.push_back(NoteOn(steps_.channel, note, 0));
+    for (int note : stepNotes)
+        if (note >= 0 && note <= 127) messages.push_back(NoteOn(steps_.channel, note, 0));
     for (int channel : {kPercussionChannel, drone_.channel})
         messages.push_back(PackMidiMessage(kControlChangeStatus + channel, kAllNotesOffController, 0));
     return messages;

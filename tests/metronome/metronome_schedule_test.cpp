@@ -190,11 +190,16 @@ TEST(ClickTrack, AMinuteAt120BeatsPerMinute) {
 TEST(ClickTrack, StopAtAnyMomentLeavesNothingSounding) {
     // Stopped in the middle of a click, of a step and between beats, with and without the drone.
     const MetronomeSchedule schedule({.tempo = 200, .beatsPerBar = 5, .leadIn = true},
-                                     {.on = true, .note = 50, .channel = 3}, {.notes = {62, 62, 65}, .channel = 3});
+                                     {.on = true, .note = 50, .channel = 3}, {.notes = {62, 62, 200, 65, -3}, .channel = 3});
     EXPECT_NE(schedule.Drone().channel, 3);
     for (double stopAt : {0.1, 10.0, 299.0, 300.0, 1500.0, 1510.0, 2100.0, 4000.0}) {
         const std::vector<Timed> played = Play(schedule, stopAt);
         EXPECT_TRUE(Sounding(played).empty()) << stopAt;
+        // Notes outside MIDI's range leave their beats silent instead of sounding wrapped.
+        for (const Timed& m : played)
+            if (m.Status() == kNoteOnStatus + 3) {
+                EXPECT_TRUE(m.Key() == 62 || m.Key() == 65) << m.Key();
+            }
     }
     // A track stopped before it starts, or started twice, sends only silence for what it began.
     RecordingMidiOutput out;
