@@ -1,0 +1,44 @@
+// Plays a metronome schedule on a MIDI output as its clock advances: whoever owns the clock (the
+// event loop for an external port, a test) asks when the next event is due and then plays up to
+// that moment. Bars are taken from the schedule one ahead of the moment played. Stopping ends
+// everything the schedule can have sounding before it returns.
+#pragma once
+
+#include "metronome/metronome_schedule.h"
+#include "midi/midi_port.h"
+
+#include <optional>
+#include <vector>
+
+namespace korvalin {
+
+class ClickTrack {
+public:
+    explicit ClickTrack(MidiOutput& output) : output_(output) {}
+    ~ClickTrack() { Stop(); }
+    ClickTrack(const ClickTrack&) = delete;
+    ClickTrack& operator=(const ClickTrack&) = delete;
+
+    // Starts `schedule` at event time 0 (a running one is stopped first). Nothing is sent until
+    // PlayUntil() reaches a moment.
+    void Start(MetronomeSchedule schedule);
+    bool Running() const { return schedule_.has_value(); }
+
+    // When the next event is due; nothing when stopped.
+    std::optional<EventTime> NextEventTime() const;
+    // Sends, in order, every event due at or before `ms` milliseconds of event time.
+    void PlayUntil(double ms);
+    // Sends the schedule's stop messages and forgets it. Harmless when stopped.
+    void Stop();
+
+private:
+    void FillAhead(int64_t units);
+
+    MidiOutput& output_;
+    std::optional<MetronomeSchedule> schedule_;
+    std::vector<ScheduledEvent> pending_; // in sending order
+    std::size_t next_ = 0;                // first unsent entry of pending_
+    int64_t nextBar_ = 0;                 // the first bar not yet in pending_
+};
+
+} // namespace korvalin

@@ -1,0 +1,133 @@
+#include "metronome/sequencer_click_track.h"
+
+#include "midi/midi_port.h"
+
+#include <fluidsynth.h>
+
+#include <memory>
+
+namespace korvalin {
+namespace {
+
+struct EventDeleter {
+    void operator()(fluid_event_t* e) const { delete_fluid_event(e); }
+};
+using Event = std::unique_ptr<fluid_event_t, EventDeleter>;
+
+// The sequencer's form of one packed short message; false for messages the metronome never sends.
+bool FillEvent(fluid_event_t* e, uint32_t message) {
+    const int status = int(message & 0xF0), channel = int(message & 0x0F);
+    const int data1 = int((message >> 8) & 0x7F), data2 = int((message >> 16) & 0x7F);
+    switch (status) {
+    case kNoteOnStatus:
+        if (data2 > 0) fluid_event_noteon(e, channel, short(data1), short(data2));
+        else fluid_event_noteoff(e, channel, short(data1));
+        return true;
+    case kProgramChangeStatus:
+        fluid_event_program_change(e, channel, data1);
+        return true;
+    case kControlChangeStatus:
+        if (data1 == kAllNotesOffController) fluid_event_all_notes_off(e, channel);
+        else fluid_event_control_change(e, channel, short(data1), data2);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+SequencerClickTrack::SequencerClickTrack(fluid_synth_t* synth, bool systemTimer) {
+    if (!synth) return;
+    sequencer_ = new_fluid_sequencer2(systemTimer ? 1 : 0);
+    if (!sequencer_) return;
+    synthId_ = fluid_sequencer_register_fluidsynth(sequencer_, synth);
+    clientId_ = fluid_sequencer_register_client(sequencer_, "Korvalin metronome", &SequencerClickTrack::OnTimer, this);
+    if (synthId_ == FLUID_FAILED || clientId_ == FLUID_FAILED) {
+        delete_fluid_sequencer(sequencer_);
+        sequencer_ = nullptr;
+    }
+}
+
+SequencerClickTrack::~SequencerClickTrack() {
+    if (!sequencer_) return;
+    Stop();
+    // Deleting the sequencer unregisters both clients and detaches it from the synthesizer.
+    delete_fluid_sequencer(sequencer_);
+}
+
+unsigned SequencerClickTrack::Tick() const { return sequencer_ ? fluid_sequencer_get_tick(sequencer_) : 0; }
+
+bool SequencerClickTrack::Running() const {
+    std::lock_guard lock(mutex_);
+    return running_;
+}
+
+unsigned SequencerClickTrack::Start(MetronomeSchedule schedule, unsigned delayMs) {
+    if (!sequencer_) return 0;
+    Stop();
+    // Nothing of ours is queued now, so no timer can run until the first one below is queued,
+    // and from then on timers only read the schedule and the origin. The sequencer is called
+    // without our lock held: a timer holds the sequencer's lock while it waits for ours.
+    {
+        std::lock_guard lock(mutex_);
+        schedule_ = std::move(schedule);
+        origin_ = fluid_sequencer_get_tick(sequencer_) + delayMs;
+        running_ = true;
+    }
+    // Two bars queued: the one playing and the one after it. Each bar's timer queues another.
+    QueueBar(0);
+    QueueBar(1);
+    return origin_;
+}
+
+void SequencerClickTrack::QueueBar(int64_t bar) {
+    for (const ScheduledEvent& event : schedule_.Bar(bar))
+        SendAt(event.message, origin_ + unsigned(event.at.RoundedMs()));
+    // At the start of this bar, queue the bar after the next one.
+    Event timer(new_fluid_event());
+    fluid_event_set_source(timer.get(), clientId_);
+    fluid_event_set_dest(timer.get(), clientId_);
+    fluid_event_timer(timer.get(), reinterpret_cast<void*>(static_cast<intptr_t>(bar + 2)));
+    fluid_sequencer_send_at(sequencer_, timer.get(),
+                            origin_ + unsigned(schedule_.BeatTime(bar * schedule_.BeatsPerBar()).RoundedMs()), 1);
+}
+
+void SequencerClickTrack::OnTimer(unsigned int, fluid_event_t* event, fluid_sequencer_t*, void* data) {
+    auto* self = static_cast<SequencerClickTrack*>(data);
+    if (fluid_event_get_type(event) != FLUID_SEQ_TIMER) return;
+    const auto bar = static_cast<int64_t>(reinterpret_cast<intptr_t>(fluid_event_get_data(event)));
+    std::lock_guard lock(self->mutex_);
+    if (self->running_) self->QueueBar(bar);
+}
+
+void SequencerClickTrack::Stop() {
+    if (!sequencer_) return;
+    {
+        // Once this is false no timer queues anything more; one already running has finished
+        // queueing when the lock is taken, so the removal below catches what it queued.
+        std::lock_guard lock(mutex_);
+        if (!running_) return;
+        running_ = false;
+    }
+    fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
+    for (uint32_t message : schedule_.StopMessages()) SendNow(message);
+}
+
+void SequencerClickTrack::SendAt(uint32_t message, unsigned tick) {
+    Event e(new_fluid_event());
+    if (!FillEvent(e.get(), message)) return;
+    fluid_event_set_source(e.get(), clientId_);
+    fluid_event_set_dest(e.get(), synthId_);
+    fluid_sequencer_send_at(sequencer_, e.get(), tick, 1);
+}
+
+void SequencerClickTrack::SendNow(uint32_t message) {
+    Event e(new_fluid_event());
+    if (!FillEvent(e.get(), message)) return;
+    fluid_event_set_source(e.get(), clientId_);
+    fluid_event_set_dest(e.get(), synthId_);
+    fluid_sequencer_send_now(sequencer_, e.get());
+}
+
+} // namespace korvalin
