@@ -272,9 +272,9 @@ TEST_F(Form1Test, SoundOffShowsButSendsNothingAndTheTimerEndsNotes) {
     rec->Clear();
     f.Timer2_Timer();
     EXPECT_EQ(rec->Sent(), std::vector<uint32_t>{PackMidiMessage(144, 53, 0)});
-    EXPECT_FALSE(f.Timer2->isActive()) << "an idle window must not keep a timer ticking";
+    EXPECT_FALSE(Find<QTimer>(f, "Timer2")->isActive()) << "an idle window must not keep a timer ticking";
     f.ShowNote(77);
-    EXPECT_TRUE(f.Timer2->isActive()) << "the next note starts it again";
+    EXPECT_TRUE(Find<QTimer>(f, "Timer2")->isActive()) << "the next note starts it again";
 }
 
 TEST_F(Form1Test, ChannelAndVelocityGoIntoEveryNote) {

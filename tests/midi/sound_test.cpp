@@ -9,7 +9,9 @@
 #include "midi/default_output.h"
 #include "midi/midi_port.h"
 #include "midi/synth_output.h"
+#include "tests/support/find_control.h"
 #include "tests/support/pitch.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QProcess>
 #include <QRadioButton>
@@ -190,9 +192,9 @@ INSTANTIATE_TEST_SUITE_P(
     Notes, SoundedPitch,
     ::testing::Values(PlayedNote{"StartUpNote", [](Form1& f) { f.ShowNote(f.CurrentNote); }, 51},
                       PlayedNote{"Sharpen", [](Form1& f) { f.Command5_Click(); }, 52},
-                      PlayedNote{"Soprano", [](Form1& f) { f.Option1->click(); }, 58},
+                      PlayedNote{"Soprano", [](Form1& f) { Find<QRadioButton>(f, "Option1")->click(); }, 58},
                       PlayedNote{"Alto", [](Form1& f) { f.Alto_Click(); }, 51},
-                      PlayedNote{"Tenor", [](Form1& f) { f.Option3->click(); }, 46},
+                      PlayedNote{"Tenor", [](Form1& f) { Find<QRadioButton>(f, "Option3")->click(); }, 46},
                       PlayedNote{"Baritone", [](Form1& f) { f.Baritone_Click(); }, 39}),
     [](const auto& info) { return std::string(info.param.what); });
 
