@@ -42,7 +42,6 @@ protected:
             if (e.kind == Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0) notes.push_back(e.Data1());
         return notes;
     }
-
 };
 
 TEST_F(Form1Test, StartUpShowsWrittenC0OnAltoAndOnlyOpensTheOutput) {
