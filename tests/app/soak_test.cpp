@@ -5,20 +5,13 @@
 // with a note sounding on it, none may be left sounding at the end, and memory must have settled.
 //
 // KORVALIN_SOAK_SEED replays a session; KORVALIN_SOAK_ACTIONS sets its length.
-#include "app/korvalin1.h"
-#include "app/prompts.h"
-#include "app/window_registry.h"
-#include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "midi/midi_control.h"
-#include "midi/midi_port.h"
-#include "midi/outputs.h"
 #include "printing/print_setup.h"
 #include "reference/help_viewer.h"
 #include "scales/playback.h"
-#include "tests/support/recording_midi_output.h"
+#include "tests/support/gui_test.h"
 #include "tests/support/find_control.h"
-#include "tests/support/recording_prompts.h"
 #include "tests/support/recording_help.h"
 #include "tests/support/scripted_print_dialogs.h"
 
@@ -205,30 +198,28 @@ private:
     std::mt19937 rng_;
 };
 
-TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
+// Sound goes to a recording built-in synthesizer and two listed ports, one of which will not open;
+// print dialogs are cancelled and help requests recorded.
+class Soak : public OutputChoiceTest {
+protected:
+    void SetUp() override {
+        ports = {std::make_shared<RecordingMidiOutput>(true, "Port A"), std::make_shared<RecordingMidiOutput>(false, "Port B")};
+        OutputChoiceTest::SetUp();
+        SetPrintDialogs(std::make_shared<ScriptedPrintDialogs>()); // every print dialog is cancelled
+        SetHelp(std::make_shared<RecordingHelp>());
+    }
+    void TearDown() override {
+        OutputChoiceTest::TearDown();
+        SetPrintDialogs(nullptr);
+        SetHelp(nullptr);
+    }
+};
+
+TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
     const uint32_t seed = uint32_t(EnvInt("KORVALIN_SOAK_SEED", 20261209));
     const int actions = EnvInt("KORVALIN_SOAK_ACTIONS", 3000);
     std::cerr << "soak seed " << seed << " (replay: KORVALIN_SOAK_SEED=" << seed << "), " << actions << " actions\n";
     SCOPED_TRACE("soak seed " + std::to_string(seed));
-
-    DestroyAllWindows();
-    ResetKorvalin1();
-    auto builtIn = std::make_shared<RecordingMidiOutput>(true, "Built-in synthesizer");
-    std::vector<std::shared_ptr<RecordingMidiOutput>> ports{
-        std::make_shared<RecordingMidiOutput>(true, "Port A"), std::make_shared<RecordingMidiOutput>(false, "Port B")};
-    SetBuiltInSynthesizer(builtIn);
-    SetMidiOutput(builtIn);
-    SetPortLister([&] {
-        std::vector<OutputChoice> list;
-        for (const auto& p : ports) list.push_back({p->Name(), [p] { return p; }});
-        return list;
-    });
-    auto prompts = std::make_shared<RecordingPrompts>();
-    SetPrompts(prompts);
-    SetPrintDialogs(std::make_shared<ScriptedPrintDialogs>()); // every print dialog is cancelled
-    SetHelp(std::make_shared<RecordingHelp>());
-    int ended = 0;
-    Form1::EndApplication() = [&] { ++ended; };
 
     // Every window is made once before the session, so that what memory the session adds over the
     // windows' own is what it measures.
@@ -322,14 +313,6 @@ TEST(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
     if (!kSanitized) {
         EXPECT_LT(memoryAtEnd - memoryAfterWarmUp, 40 * 1024) << "memory kept growing";
     }
-
-    DestroyAllWindows();
-    SetMidiOutput(nullptr);
-    SetPortLister(nullptr);
-    SetBuiltInSynthesizer(nullptr);
-    SetPrompts(nullptr);
-    SetPrintDialogs(nullptr);
-    SetHelp(nullptr);
 }
 
 } // namespace

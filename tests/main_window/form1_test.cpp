@@ -1,14 +1,8 @@
-#include "app/korvalin1.h"
 #include "app/note_table.h"
-#include "app/prompts.h"
-#include "app/window_registry.h"
-#include "main_window/form1.h"
 #include "main_window/picture_box.h"
-#include "midi/midi_port.h"
-#include "tests/support/recording_midi_output.h"
+#include "tests/support/gui_test.h"
 #include "tests/support/find_control.h"
 #include "tests/support/staff_lines.h"
-#include "tests/support/recording_prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,26 +20,11 @@ using Kind = RecordingMidiOutput::Kind;
 
 namespace {
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public GuiTest<> {
 protected:
-    void SetUp() override {
-        DestroyAllWindows();
-        ResetKorvalin1();
-        rec = std::make_shared<RecordingMidiOutput>();
-        SetMidiOutput(rec);
-        prompts = std::make_shared<RecordingPrompts>();
-        SetPrompts(prompts);
-        Form1::EndApplication() = [this] { ++ended; };
-    }
-    void TearDown() override {
-        DestroyAllWindows();
-        SetMidiOutput(nullptr);
-        SetPrompts(nullptr);
-    }
-
     Form1& Start() {
         Form1& f = Window<Form1>();
-        rec->Clear();
+        midi->Clear();
         return f;
     }
 
@@ -59,22 +38,18 @@ protected:
     // Note On messages with a velocity (the notes struck), in order.
     std::vector<int> Struck() {
         std::vector<int> notes;
-        for (auto& e : rec->events)
+        for (auto& e : midi->events)
             if (e.kind == Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0) notes.push_back(e.Data1());
         return notes;
     }
-
-    std::shared_ptr<RecordingMidiOutput> rec;
-    std::shared_ptr<RecordingPrompts> prompts;
-    int ended = 0;
 };
 
 TEST_F(Form1Test, StartUpShowsWrittenC0OnAltoAndOnlyOpensTheOutput) {
     Form1& f = Window<Form1>();
     // The output is opened once with a Program Change for patch 66 on channel 1, and no note.
-    ASSERT_EQ(rec->Count(Kind::Open), 1);
-    ASSERT_EQ(rec->Sent().size(), 1u);
-    EXPECT_EQ(rec->Sent()[0], PackMidiMessage(192, 66, 0));
+    ASSERT_EQ(midi->Count(Kind::Open), 1);
+    ASSERT_EQ(midi->Sent().size(), 1u);
+    EXPECT_EQ(midi->Sent()[0], PackMidiMessage(192, 66, 0));
     EXPECT_EQ(KORVALIN1.SoundOn, 1);
     EXPECT_EQ(KORVALIN1.MidiReady, True);
 
@@ -148,7 +123,7 @@ TEST_P(Instruments, OptionAndMenuGiveTheSameSoundingNote) {
             items[c.option - 1]->trigger();
         } else {
             QRadioButton* options[] = {Find<QRadioButton>(f, "Option1"), Find<QRadioButton>(f, "Option2"), Find<QRadioButton>(f, "Option3"), Find<QRadioButton>(f, "Option4")};
-            if (c.option == 2) Find<QRadioButton>(f, "Option1")->setChecked(true), rec->Clear(); // make Alto a change
+            if (c.option == 2) Find<QRadioButton>(f, "Option1")->setChecked(true), midi->Clear(); // make Alto a change
             options[c.option - 1]->click();
         }
         EXPECT_EQ(f.Transposition, c.transposition);
@@ -162,8 +137,7 @@ TEST_P(Instruments, OptionAndMenuGiveTheSameSoundingNote) {
         QAction* items[] = {Find<QAction>(f, "Soprano"), Find<QAction>(f, "Alto"), Find<QAction>(f, "Tenor"), Find<QAction>(f, "Baritone")};
         for (int i = 0; i < 4; ++i) EXPECT_EQ(items[i]->isChecked(), i == c.option - 1) << i;
         EXPECT_EQ(Find<PictureBox>(f, "Image22")->x(), 4 + NoteValue(c.soundingNote, KeyboardX));
-        DestroyAllWindows();
-        ResetKorvalin1();
+        Restart();
     }
 }
 
@@ -179,8 +153,8 @@ TEST_F(Form1Test, ChoosingTheSelectedInstrumentAgainResoundsTheNote) {
     EXPECT_EQ(Struck(), std::vector<int>({51}));
     EXPECT_EQ(f.CurrentNote, 73);
     // Each new note is preceded by a note off for the last one.
-    ASSERT_GE(rec->Sent().size(), 2u);
-    EXPECT_EQ(rec->Sent()[0], PackMidiMessage(144, 0, 0)); // LastMidiNote was still 0
+    ASSERT_GE(midi->Sent().size(), 2u);
+    EXPECT_EQ(midi->Sent()[0], PackMidiMessage(144, 0, 0)); // LastMidiNote was still 0
 }
 
 TEST_F(Form1Test, WrittenA0OnAltoSoundsC) {
@@ -263,15 +237,15 @@ TEST_F(Form1Test, SoundOffShowsButSendsNothingAndTheTimerEndsNotes) {
     KORVALIN1.SoundOn = 0;
     f.ShowNote(76);
     EXPECT_EQ(Find<QLabel>(f, "Label1")->text(), "D0      ");
-    EXPECT_TRUE(rec->Sent().empty());
+    EXPECT_TRUE(midi->Sent().empty());
     EXPECT_TRUE(Find<QTimer>(f, "Timer2")->isActive());
     f.Timer2_Timer();
-    EXPECT_TRUE(rec->Sent().empty());
+    EXPECT_TRUE(midi->Sent().empty());
     KORVALIN1.SoundOn = 1;
     f.ShowNote(76);
-    rec->Clear();
+    midi->Clear();
     f.Timer2_Timer();
-    EXPECT_EQ(rec->Sent(), std::vector<uint32_t>{PackMidiMessage(144, 53, 0)});
+    EXPECT_EQ(midi->Sent(), std::vector<uint32_t>{PackMidiMessage(144, 53, 0)});
     EXPECT_FALSE(Find<QTimer>(f, "Timer2")->isActive()) << "an idle window must not keep a timer ticking";
     f.ShowNote(77);
     EXPECT_TRUE(Find<QTimer>(f, "Timer2")->isActive()) << "the next note starts it again";
@@ -282,20 +256,20 @@ TEST_F(Form1Test, ChannelAndVelocityGoIntoEveryNote) {
     KORVALIN1.MidiChannel = 9;
     KORVALIN1.NoteVelocity = 40;
     f.ShowNote(76);
-    ASSERT_EQ(rec->Sent().size(), 2u);
-    EXPECT_EQ(rec->Sent()[1], PackMidiMessage(153, 53, 40));
+    ASSERT_EQ(midi->Sent().size(), 2u);
+    EXPECT_EQ(midi->Sent()[1], PackMidiMessage(153, 53, 40));
 }
 
 TEST_F(Form1Test, VariationButtonsShowTheAlternatives) {
     Form1& f = Start();
     f.ShowNote(87);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(Find<QPushButton>(f, "Command2", i)->isEnabled()) << i;
-    rec->Clear();
+    midi->Clear();
     for (int i : {1, 2, 3, 0, 2, 2}) {
         Find<QPushButton>(f, "Command2", i)->click();
         EXPECT_EQ(VisibleFingering(f), 13 + i);
     }
-    EXPECT_TRUE(rec->Sent().empty()); // nothing is sounded
+    EXPECT_TRUE(midi->Sent().empty()); // nothing is sounded
     EXPECT_EQ(f.CurrentNote, 87);
     f.ShowNote(87);
     EXPECT_EQ(VisibleFingering(f), 13);
@@ -382,7 +356,7 @@ TEST_F(Form1Test, TypedKeysAreSwallowedAndAskForTheNextNote) {
 TEST_F(Form1Test, ExitClosesTheOutputOnceWhenSoundIsOn) {
     Form1& f = Start();
     Find<QPushButton>(f, "Command1")->click();
-    EXPECT_EQ(rec->Count(Kind::Close), 1);
+    EXPECT_EQ(midi->Count(Kind::Close), 1);
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(Form1::Ending());
 }
@@ -391,7 +365,7 @@ TEST_F(Form1Test, ExitWithSoundOffDoesNotCloseAgain) {
     Form1& f = Start();
     KORVALIN1.SoundOn = 0;
     Find<QAction>(f, "Quit")->trigger();
-    EXPECT_EQ(rec->Count(Kind::Close), 0);
+    EXPECT_EQ(midi->Count(Kind::Close), 0);
     EXPECT_EQ(ended, 1);
 }
 
@@ -399,7 +373,7 @@ TEST_F(Form1Test, ClosingTheWindowEndsLikeExit) {
     Form1& f = Start();
     f.close();
     EXPECT_EQ(ended, 1);
-    EXPECT_EQ(rec->Count(Kind::Close), 1);
+    EXPECT_EQ(midi->Count(Kind::Close), 1);
 }
 
 TEST_F(Form1Test, MenuBarHasEveryItemInOrder) {
@@ -506,17 +480,17 @@ TEST_F(Form1Test, DisplayNoteShowsWithoutSoundingAndShowNoteSounds) {
         for (int n : {39, 61, 73, 82, 87, 120, 137, 140}) {
             f.ShowNote(73);
             timer->stop();
-            rec->Clear();
+            midi->Clear();
             ASSERT_TRUE(f.DisplayNote(int16_t(n)));
             const Seen silent = seen();
-            EXPECT_TRUE(rec->events.empty()) << n;
+            EXPECT_TRUE(midi->events.empty()) << n;
             EXPECT_FALSE(timer->isActive()) << n;
             f.ShowNote(73);
-            rec->Clear();
+            midi->Clear();
             f.ShowNote(int16_t(n));
             EXPECT_TRUE(seen() == silent) << option << " " << n;
             const int pitch = NoteValue(SoundingNoteFor(n, f.Transposition), Pitch);
-            EXPECT_EQ(rec->Sent(), (std::vector<uint32_t>{PackMidiMessage(144, NoteValue(SoundingNoteFor(73, f.Transposition), Pitch), 0),
+            EXPECT_EQ(midi->Sent(), (std::vector<uint32_t>{PackMidiMessage(144, NoteValue(SoundingNoteFor(73, f.Transposition), Pitch), 0),
                                                           PackMidiMessage(144, pitch, 127)}))
                 << n;
             EXPECT_TRUE(timer->isActive());

@@ -1,17 +1,10 @@
 // The MIDI control window: channel, sound on and off, the bars, the Test note, the face, the
 // lead-in box and the choice of output, with recording outputs standing in for the devices.
 #include "app/end_signals.h"
-#include "app/korvalin1.h"
-#include "app/prompts.h"
-#include "app/window_registry.h"
-#include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "midi/midi_control.h"
-#include "midi/midi_port.h"
-#include "midi/outputs.h"
-#include "tests/support/recording_midi_output.h"
+#include "tests/support/gui_test.h"
 #include "tests/support/find_control.h"
-#include "tests/support/recording_prompts.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -38,30 +31,10 @@ namespace {
 
 uint32_t Msg(int status, int data1, int data2) { return PackMidiMessage(status, data1, data2); }
 
-struct MidiControlTest : ::testing::Test {
+struct MidiControlTest : OutputChoiceTest {
     void SetUp() override {
-        DestroyAllWindows();
-        ResetKorvalin1();
+        OutputChoiceTest::SetUp();
         QSettings("Korvalin", "Korvalin").clear(); // this run's own settings folder (the test main's)
-        builtIn = std::make_shared<RecordingMidiOutput>(builtInOpens, "Built-in synthesizer");
-        SetBuiltInSynthesizer(builtIn);
-        SetMidiOutput(builtIn);
-        SetPortLister([this] {
-            ++listed;
-            std::vector<OutputChoice> list;
-            for (const auto& p : ports) list.push_back({p->Name(), [p] { return p; }});
-            return list;
-        });
-        prompts = std::make_shared<RecordingPrompts>();
-        SetPrompts(prompts);
-        Form1::EndApplication() = [this] { ended++; };
-    }
-    void TearDown() override {
-        DestroyAllWindows();
-        SetMidiOutput(nullptr);
-        SetPortLister(nullptr);
-        SetBuiltInSynthesizer(nullptr);
-        SetPrompts(nullptr);
     }
 
     // Starts the application's main window and opens this window from its menu.
@@ -84,12 +57,6 @@ struct MidiControlTest : ::testing::Test {
         for (int i = 0; i < 500 && ended == 0; ++i) QTest::qWait(10);
     }
 
-    bool builtInOpens = true;
-    std::shared_ptr<RecordingMidiOutput> builtIn;
-    std::vector<std::shared_ptr<RecordingMidiOutput>> ports;
-    int listed = 0;
-    std::shared_ptr<RecordingPrompts> prompts;
-    int ended = 0;
 };
 
 } // namespace

@@ -3,15 +3,9 @@
 // that prints to PDF files in a temporary folder.
 #pragma once
 
-#include "app/korvalin1.h"
-#include "app/prompts.h"
-#include "app/window_registry.h"
-#include "main_window/form1.h"
-#include "midi/midi_port.h"
 #include "printing/print_setup.h"
 #include "tests/printing/pdf_check.h"
-#include "tests/support/recording_midi_output.h"
-#include "tests/support/recording_prompts.h"
+#include "tests/support/gui_test.h"
 #include "tests/support/scripted_print_dialogs.h"
 
 #include <QFileInfo>
@@ -25,16 +19,10 @@
 
 namespace korvalin {
 
-struct PrintFixture : ::testing::Test {
+struct PrintFixture : GuiTest<> {
     void SetUp() override {
-        DestroyAllWindows();
-        ResetKorvalin1();
+        GuiTest::SetUp();
         ResetSystemPrinter();
-        midi = std::make_shared<RecordingMidiOutput>();
-        SetMidiOutput(midi);
-        prompts = std::make_shared<RecordingPrompts>();
-        SetPrompts(prompts);
-        Form1::EndApplication() = [this] { ended++; };
         dialogs = std::make_shared<ScriptedPrintDialogs>();
         SetPrintDialogs(dialogs);
         ASSERT_TRUE(dir.isValid());
@@ -45,9 +33,7 @@ struct PrintFixture : ::testing::Test {
         }
     }
     void TearDown() override {
-        DestroyAllWindows();
-        SetMidiOutput(nullptr);
-        SetPrompts(nullptr);
+        GuiTest::TearDown();
         SetPrintDialogs(nullptr);
         ResetSystemPrinter();
     }
@@ -67,10 +53,7 @@ struct PrintFixture : ::testing::Test {
     void Cancel() { dialogs->choices.push_back({false, {}, QPageLayout::Portrait, 1, {}}); }
 
     QTemporaryDir dir;
-    std::shared_ptr<RecordingMidiOutput> midi;
-    std::shared_ptr<RecordingPrompts> prompts;
     std::shared_ptr<ScriptedPrintDialogs> dialogs;
-    int ended = 0;
 };
 
 // A page wider than it is high.

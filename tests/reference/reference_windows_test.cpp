@@ -1,10 +1,5 @@
 // The Info and Help menus: explainers, chart and information windows, the about box and help.
-#include "app/korvalin1.h"
-#include "app/prompts.h"
-#include "app/window_registry.h"
-#include "main_window/form1.h"
 #include "main_window/picture_box.h"
-#include "midi/midi_port.h"
 #include "reference/about_box.h"
 #include "reference/chart_windows.h"
 #include "reference/drawing_view.h"
@@ -12,9 +7,8 @@
 #include "reference/help_search.h"
 #include "reference/help_viewer.h"
 #include "reference/text_pages.h"
-#include "tests/support/recording_midi_output.h"
+#include "tests/support/gui_test.h"
 #include "tests/support/find_control.h"
-#include "tests/support/recording_prompts.h"
 #include "tests/support/recording_help.h"
 #include "tests/support/every_window.h"
 
@@ -42,26 +36,18 @@ using namespace korvalin;
 
 namespace {
 
-class ReferenceTest : public ::testing::Test {
+class ReferenceTest : public GuiTest<> {
 protected:
     void SetUp() override {
         if (const char* p = std::getenv("PATH")) savedPath_ = p;
         ::setenv("PATH", "", 1); // no help file anywhere unless a test puts one there
-        DestroyAllWindows();
-        ResetKorvalin1();
+        GuiTest::SetUp();
         ApplicationHelpFile() = kDeclaredHelpFile;
-        midi = std::make_shared<RecordingMidiOutput>();
-        SetMidiOutput(midi);
-        prompts = std::make_shared<RecordingPrompts>();
-        SetPrompts(prompts);
         help = std::make_shared<RecordingHelp>();
         SetHelp(help);
-        Form1::EndApplication() = [this] { ++ended; };
     }
     void TearDown() override {
-        DestroyAllWindows();
-        SetMidiOutput(nullptr);
-        SetPrompts(nullptr);
+        GuiTest::TearDown();
         SetHelp(nullptr);
         ApplicationHelpFile() = kDeclaredHelpFile;
         if (savedPath_) ::setenv("PATH", savedPath_->c_str(), 1);
@@ -97,10 +83,7 @@ protected:
         EXPECT_EQ(a.v1Enabled, b.v1Enabled);
     }
 
-    std::shared_ptr<RecordingMidiOutput> midi;
-    std::shared_ptr<RecordingPrompts> prompts;
     std::shared_ptr<RecordingHelp> help;
-    int ended = 0;
     std::optional<std::string> savedPath_;
 };
 

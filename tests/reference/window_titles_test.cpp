@@ -1,11 +1,8 @@
 // The titles the X server holds for every window, message box and input box: exactly their
 // captions, as a window manager or a task bar shows them. Runs on the X11 platform against a
 // private X server (xvfb-run), and reads the titles back with xprop.
-#include "app/prompts.h"
-#include "app/window_registry.h"
-#include "main_window/form1.h"
 #include "tests/support/every_window.h"
-#include "tests/support/recording_prompts.h"
+#include "tests/support/gui_test.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -59,20 +56,9 @@ void ExpectTitle(QWidget& window, const QString& caption) {
     EXPECT_EQ(t.wmName.toStdString(), caption.toStdString());
 }
 
-class WindowTitles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        DestroyAllWindows();
-        Form1::EndApplication() = [] {};
-        // No box waits for a person while the windows are opened (the main window's start-up
-        // warns that there is no help file).
-        SetPrompts(std::make_shared<RecordingPrompts>());
-    }
-    void TearDown() override {
-        DestroyAllWindows();
-        SetPrompts(nullptr);
-    }
-};
+// No box waits for a person while the windows are opened (the main window's start-up warns that
+// there is no help file): the fixture's recorded boxes answer them.
+using WindowTitles = GuiTest<>;
 
 class EveryWindowTitle : public WindowTitles, public ::testing::WithParamInterface<WindowCase> {};
 

@@ -3,14 +3,9 @@
 // notes the main window plays.
 #pragma once
 
-#include "app/korvalin1.h"
-#include "app/prompts.h"
 #include "app/window_registry.h"
-#include "main_window/form1.h"
-#include "midi/midi_port.h"
 #include "scales/playback.h"
-#include "tests/support/recording_midi_output.h"
-#include "tests/support/recording_prompts.h"
+#include "tests/support/gui_test.h"
 
 #include <QAbstractEventDispatcher>
 #include <QPushButton>
@@ -115,15 +110,9 @@ public:
     std::vector<Struck> struck;
 };
 
-struct ScaleFixture : ::testing::Test {
+struct ScaleFixture : GuiTest<NoteWatcher> {
     void SetUp() override {
-        DestroyAllWindows();
-        ResetKorvalin1();
-        notes = std::make_shared<NoteWatcher>();
-        SetMidiOutput(notes);
-        prompts = std::make_shared<RecordingPrompts>();
-        SetPrompts(prompts);
-        Form1::EndApplication() = [this] { ended++; };
+        GuiTest::SetUp();
         LeadInQuestion() = [this] { return leadIn; };
         StepClock() = [this] { return clock.now; };
     }
@@ -131,9 +120,7 @@ struct ScaleFixture : ::testing::Test {
         clock.Stop(); // before the actions' captures go out of scope
         StepClock() = nullptr;
         LeadInQuestion() = nullptr;
-        DestroyAllWindows();
-        SetMidiOutput(nullptr);
-        SetPrompts(nullptr);
+        GuiTest::TearDown();
     }
     // The main window after start-up, with nothing struck yet.
     Form1& Main() {
@@ -147,9 +134,7 @@ struct ScaleFixture : ::testing::Test {
     }
 
     DrivenClock clock;
-    std::shared_ptr<NoteWatcher> notes;
-    std::shared_ptr<RecordingPrompts> prompts;
-    int ended = 0;
+    std::shared_ptr<NoteWatcher>& notes = midi;
     bool leadIn = false;
 };
 
