@@ -4,6 +4,7 @@
 // correctly, the median tuning error, the time from a note's onset to its first steady reading
 // (stream time), and the CPU the tracker uses per second of audio.
 //   listen_bench [sample rate]
+#include "bench/cpu_time.h"
 #include "listen/pitch_tracker.h"
 #include "tests/listen/listen_corpus.h"
 
@@ -17,12 +18,6 @@ using namespace korvalin;
 using namespace korvalin::listen_test;
 
 namespace {
-
-double ThreadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
 
 void ReportSet(const char* name, const std::vector<ListenCase>& cases, const PitchTrackerSettings& settings) {
     std::vector<CaseResult> results;
@@ -43,14 +38,14 @@ double CpuPercent(const std::vector<ListenCase>& cases, const PitchTrackerSettin
     int64_t heard = 0;
     tracker.SetOnPitch([&](const PitchReading& p) { heard += p.hasNote; });
     double audioSeconds = 0;
-    const double start = ThreadCpuSeconds();
+    const double start = bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     for (int pass = 0; pass < 3; ++pass)
         for (const ListenCase& c : cases) {
             for (std::size_t at = 0; at < c.samples.size(); at += 512)
                 tracker.Process(std::span<const float>(c.samples.data() + at, std::min<std::size_t>(512, c.samples.size() - at)));
             audioSeconds += double(c.samples.size()) / rate;
         }
-    const double used = ThreadCpuSeconds() - start;
+    const double used = bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
     return heard >= 0 ? 100.0 * used / audioSeconds : 0;
 }
 

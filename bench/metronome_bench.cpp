@@ -4,6 +4,7 @@
 //   metronome_bench [seconds rendered, 60 by default]
 #include "metronome/click_track.h"
 #include "tests/metronome/metronome_render.h"
+#include "bench/cpu_time.h"
 #include "tests/support/recording_midi_output.h"
 
 #include <cmath>
@@ -13,16 +14,6 @@
 
 using namespace korvalin;
 using namespace korvalin::metronome_test;
-
-namespace {
-
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 60.0;
@@ -58,14 +49,14 @@ int main(int argc, char** argv) {
         RecordingMidiOutput out;
         ClickTrack track(out);
         track.Start(MetronomeSchedule({.tempo = 240, .beatsPerBar = 4}, {.on = true, .note = 51}));
-        const double start = CpuSeconds();
+        const double start = bench::CpuSeconds();
         const double end = hours * 3600e3;
         while (auto next = track.NextEventTime()) {
             if (next->Ms() >= end) break;
             track.PlayUntil(next->Ms());
             if (out.events.size() > 100000) out.Clear();
         }
-        const double cpu = CpuSeconds() - start;
+        const double cpu = bench::CpuSeconds() - start;
         std::printf("scheduling on a MIDI output, 240 bpm: %.3f us of processor time per beat "
                     "(%.2e of one core)\n",
                     cpu / (hours * 3600 * 4) * 1e6, cpu / (hours * 3600));
@@ -74,9 +65,9 @@ int main(int argc, char** argv) {
     // Through the synthesizer, rendered offline: the click onsets and the processor time.
     for (int tempo : {120, 90}) {
         const MetronomeSchedule schedule({.tempo = tempo, .beatsPerBar = 4});
-        const double start = CpuSeconds();
+        const double start = bench::CpuSeconds();
         const Rendering r = Render(schedule, seconds);
-        const double cpu = CpuSeconds() - start;
+        const double cpu = bench::CpuSeconds() - start;
         if (!r.ok) {
             std::printf("rendered clicks: the soundfont %s could not be loaded\n", kGeneralMidiSoundfont);
             return 1;
@@ -93,9 +84,9 @@ int main(int argc, char** argv) {
     // difference is what the clicks and their scheduling cost.
     {
         const MetronomeSchedule nothing({.clickOn = false});
-        const double start = CpuSeconds();
+        const double start = bench::CpuSeconds();
         const Rendering r = Render(nothing, seconds);
-        const double cpu = CpuSeconds() - start;
+        const double cpu = bench::CpuSeconds() - start;
         std::printf("  the same with nothing scheduled (%.0f s): %.3f s "
                     "(%.2f%% of real time)\n",
                     seconds, cpu, 100.0 * cpu / seconds);

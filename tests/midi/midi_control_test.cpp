@@ -469,19 +469,18 @@ TEST_F(MidiControlTest, TickingFollowsAtOnceAndIsRememberedForTheNextStart) {
     EXPECT_EQ(m.Label5->text(), "65");
 
     // The next start remembers it: the alto's patch goes out as the one Program Change of opening.
-    DestroyAllWindows();
-    ResetKorvalin1();
-    builtIn->Clear();
-    Window<Form1>();
+    auto startAgain = [this] {
+        Restart();
+        builtIn->Clear();
+        Window<Form1>();
+    };
+    startAgain();
     EXPECT_TRUE(Window<MidiControl>().Check2->isChecked());
     EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 65, 0)});
 
     // Unticked, it is forgotten again, and start-up sends the tenor as always.
     Window<MidiControl>().Check2->click();
-    DestroyAllWindows();
-    ResetKorvalin1();
-    builtIn->Clear();
-    Window<Form1>();
+    startAgain();
     EXPECT_FALSE(Window<MidiControl>().Check2->isChecked());
     EXPECT_EQ(builtIn->Sent(), std::vector<uint32_t>{Msg(192, 66, 0)});
 }
