@@ -176,4 +176,10 @@ int KeyMarkerHeight(int note) {
     return (note >= 40 && note <= 139 && IsBlackKeySpelling(note)) ? 30 : 65;
 }
 
+const Saxophone* SaxophoneFor(int transposition) {
+    for (const Saxophone* sax : {&kSoprano, &kAlto, &kTenor, &kBaritone})
+        if (sax->transposition == transposition) return sax;
+    return nullptr;
+}
+
 } // namespace korvalin

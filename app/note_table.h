@@ -52,6 +52,20 @@ int SoundingRowCorrection(int written);
 // w - transposition, one row lower again for the spellings A, Bb, B, Db, D, Eb, E, Gb, G, Ab.
 int SoundingNoteFor(int written, int transposition);
 
+// The four saxophones: how many rows down a written note sounds (the main window's Transposition),
+// the same distance in semitones, and the General MIDI program of the instrument's own sound.
+struct Saxophone {
+    int16_t transposition;
+    int semitones;
+    int16_t program;
+};
+inline constexpr Saxophone kSoprano{2, 2, 64};   // a major second
+inline constexpr Saxophone kAlto{12, 9, 65};     // a major sixth
+inline constexpr Saxophone kTenor{19, 14, 66};   // an octave and a major second
+inline constexpr Saxophone kBaritone{29, 21, 67}; // an octave and a major sixth
+// The saxophone `transposition` rows down; null for any other value.
+const Saxophone* SaxophoneFor(int transposition);
+
 // Vertical offset of a key marker into the keyboard picture: 30 on a black key, 65 otherwise.
 int KeyMarkerHeight(int note);
 

@@ -46,13 +46,8 @@ BlackKeySpelling AllBlackKeys(bool flat) {
 } // namespace
 
 int TranspositionSemitones(int transpositionRows) {
-    switch (transpositionRows) {
-    case 2: return 2;   // soprano: a major second
-    case 12: return 9;  // alto: a major sixth
-    case 19: return 14; // tenor: an octave and a major second
-    case 29: return 21; // baritone: an octave and a major sixth
-    default: return -1;
-    }
+    const Saxophone* sax = SaxophoneFor(transpositionRows);
+    return sax ? sax->semitones : -1;
 }
 
 BlackKeySpelling BlackKeySpelling::Default() {

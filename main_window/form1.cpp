@@ -542,10 +542,10 @@ void Form1::SelectInstrument(int16_t transposition, QAction* checked) {
     ShowNote(CurrentNote);
 }
 
-void Form1::Option1_Click() { SelectInstrument(2, Soprano); }
-void Form1::Option2_Click() { SelectInstrument(12, Alto); }
-void Form1::Option3_Click() { SelectInstrument(19, Tenor); }
-void Form1::Option4_Click() { SelectInstrument(29, Baritone); }
+void Form1::Option1_Click() { SelectInstrument(kSoprano.transposition, Soprano); }
+void Form1::Option2_Click() { SelectInstrument(kAlto.transposition, Alto); }
+void Form1::Option3_Click() { SelectInstrument(kTenor.transposition, Tenor); }
+void Form1::Option4_Click() { SelectInstrument(kBaritone.transposition, Baritone); }
 
 void Form1::Soprano_Click() { Option1->setChecked(true); Option1_Click(); }
 void Form1::Alto_Click() { Option2->setChecked(true); Option2_Click(); }

@@ -1,6 +1,7 @@
 #include "midi/midi_control.h"
 
 #include "app/korvalin1.h"
+#include "app/note_table.h"
 #include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
@@ -286,24 +287,16 @@ void MidiControl::Combo1_Click() {
     }
 }
 
-int16_t SaxophonePatch(int16_t transposition) {
-    switch (transposition) {
-    case 2: return 64;  // Soprano Sax
-    case 12: return 65; // Alto Sax
-    case 19: return 66; // Tenor Sax
-    case 29: return 67; // Baritone Sax
-    default: return 0;
-    }
-}
-
 void InstrumentChosen(int16_t transposition) {
     if (WindowLoaded<MidiControl>()) Window<MidiControl>().FollowInstrument(transposition);
 }
 
 void MidiControl::FollowInstrument(int16_t transposition, bool send) {
-    const int16_t patch = SaxophonePatch(transposition);
-    const bool saxophone = KORVALIN1.MidiPatch >= 64 && KORVALIN1.MidiPatch <= 67;
-    if (!Check2->isChecked() || patch == 0 || !saxophone) return;
+    // Only a saxophone's own sound moves with the instrument; a sound the user chose is left alone.
+    const Saxophone* sax = SaxophoneFor(transposition);
+    const bool saxophone = KORVALIN1.MidiPatch >= kSoprano.program && KORVALIN1.MidiPatch <= kBaritone.program;
+    if (!Check2->isChecked() || !sax || !saxophone) return;
+    const int16_t patch = sax->program;
     {
         const QSignalBlocker block(HScroll2); // the bar's own handler would send for every move
         HScroll2->setValue(patch);

@@ -96,10 +96,6 @@ private:
     bool testByMouse_ = false;  // ... by a mouse button, which alone may end it
 };
 
-// The General MIDI saxophone for an instrument's transposition: 64 Soprano, 65 Alto, 66 Tenor,
-// 67 Baritone Sax; 0 for any other value.
-int16_t SaxophonePatch(int16_t transposition);
-
 // The main window's instrument choice, handed to the MIDI control window (when it exists) before the
 // note is sounded again, so that a following patch is in place for that note.
 void InstrumentChosen(int16_t transposition);
