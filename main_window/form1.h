@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "main_window/picture_box.h"
 
@@ -20,6 +21,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace korvalin {
+
+class PlaybackPacer;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -98,6 +101,8 @@ public:
     void LoadSoundOn();           // load step 12
     void LoadFindHelp();          // load step 14
     void WaitTenths(float& tenths); // the wait between two scale notes
+    // The wait of a step that waits for the player; true when a pacer said it was reached.
+    bool WaitUntilReached(const std::vector<PlaybackPacer*>& waitedFor);
     static bool LeadInBox();      // the "Lead In" box of the MIDI control window is ticked
 
     // The window's state.

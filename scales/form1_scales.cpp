@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace korvalin {
 namespace {
@@ -62,6 +64,35 @@ int16_t AskNumber(QWidget* parent, std::string& offered, int16_t current, const 
     return v;
 }
 
+std::vector<PlaybackPacer*>& Pacers() {
+    static std::vector<PlaybackPacer*> pacers;
+    return pacers;
+}
+
+bool IsPacer(PlaybackPacer* p) {
+    const std::vector<PlaybackPacer*>& all = Pacers();
+    return std::find(all.begin(), all.end(), p) != all.end();
+}
+
+// Calls `call` on every pacer in order, on a copy of the list so that a pacer may add or remove
+// pacers meanwhile; one removed before its turn is skipped.
+template <class Call> void EachPacer(Call call) {
+    const std::vector<PlaybackPacer*> now = Pacers();
+    for (PlaybackPacer* p : now)
+        if (IsPacer(p)) call(*p);
+}
+
+// Tells every pacer how the run ended, however the handler leaves.
+struct RunEndNotice {
+    RunEnd how = RunEnd::Left;
+    RunEndNotice() = default;
+    RunEndNotice(const RunEndNotice&) = delete;
+    RunEndNotice& operator=(const RunEndNotice&) = delete;
+    ~RunEndNotice() {
+        EachPacer([this](PlaybackPacer& p) { p.RunEnds(how); });
+    }
+};
+
 struct RunDepth {
     RunDepth() { ++g_runDepth; }
     ~RunDepth() { --g_runDepth; }
@@ -83,6 +114,14 @@ std::function<std::int64_t()>& StepClock() {
     return clock;
 }
 
+std::int64_t StepClockMs() { return StepClockNow(); }
+
+void AddPlaybackPacer(PlaybackPacer* pacer) {
+    if (pacer && !IsPacer(pacer)) Pacers().push_back(pacer);
+}
+
+void RemovePlaybackPacer(PlaybackPacer* pacer) { std::erase(Pacers(), pacer); }
+
 void Form1::LoadFillScalePatterns() { FillScalePatterns(); }
 
 void Form1::Command4_Click() {
@@ -103,31 +142,68 @@ void Form1::Command8_Click() {
     const QPointer<Form1> alive(this);
     auto over = [&alive] { return !alive || Ending(); };
 
-    // One step: show and sound the note, then wait. A field that is not a note of the table (an
-    // empty pattern, or a position past the end of a pattern changed during the run) is no step
-    // at all: nothing is shown or sounded and there is no wait. False when the step was skipped.
-    auto step = [this](int16_t n) {
+    RunEndNotice notice;
+    int index = 0;
+
+    // One step: show and sound the note, then wait, each as the pacers say (by default the note
+    // sounds and the wait is NoteDelay tenths). A field that is not a note of the table (an empty
+    // pattern, or a position past the end of a pattern changed during the run) is no step at all:
+    // nothing is shown or sounded and there is no wait. False when the step was skipped.
+    auto step = [this, &index](int16_t n, bool leadIn) {
         if (!IsPlayableNote(n)) return false;
-        ShowNote(n);
-        ShowNote(CurrentNote); // strikes the same note again
-        float tenths = float(KORVALIN1.NoteDelay);
-        WaitTenths(tenths);
+        StepPace pace;
+        std::vector<PlaybackPacer*> waitedFor;
+        EachPacer([&](PlaybackPacer& p) {
+            const bool wanted = pace.untilReached;
+            pace.untilReached = false;
+            p.StepBegins(n, index, leadIn, pace);
+            if (pace.untilReached) waitedFor.push_back(&p);
+            pace.untilReached = wanted || pace.untilReached;
+        });
+        ++index;
+        if (pace.sound) {
+            ShowNote(n);
+            ShowNote(CurrentNote); // strikes the same note again
+        } else {
+            DisplayNote(n);
+        }
+        bool reached = false;
+        if (pace.untilReached) {
+            reached = WaitUntilReached(waitedFor);
+        } else {
+            float tenths = pace.untilMs ? float(double(*pace.untilMs - StepClockNow()) / 100.0)
+                                        : float(KORVALIN1.NoteDelay);
+            WaitTenths(tenths);
+        }
+        EachPacer([reached](PlaybackPacer& p) { p.StepEnds(reached); });
         return true;
     };
 
-    // The lead-in: the first note three times. It leaves NextNoteFlag alone, so a key typed before
-    // the run cuts every lead-in wait short. "Stop" and "End" pressed during it end the run after
-    // the current wait, as they do in a pass; a "Stop" pressed before the run does not count.
+    // The lead-in: the first note three times (or as many as a pacer asks). It leaves
+    // NextNoteFlag alone, so a key typed before the run cuts every lead-in wait short. "Stop" and
+    // "End" pressed during it end the run after the current wait, as they do in a pass; a "Stop"
+    // pressed before the run does not count.
     const std::function<bool()>& question = LeadInQuestion();
-    if (question ? question() : LeadInBox()) {
+    int leadInSteps = (question ? question() : LeadInBox()) ? 3 : 0;
+    if (leadInSteps > 0) {
+        EachPacer([&leadInSteps](PlaybackPacer& p) { p.RunBegins(leadInSteps); });
+        leadInSteps = std::clamp(leadInSteps, 1, 16);
+    } else {
+        EachPacer([](PlaybackPacer& p) {
+            int none = 0;
+            p.RunBegins(none);
+        });
+    }
+    if (leadInSteps > 0) {
         KORVALIN1.StopFlag = 0;
-        for (int i = 0; i < 3; ++i) {
-            step(FieldValue(CurrentScalePattern(), 1));
+        for (int i = 0; i < leadInSteps; ++i) {
+            step(FieldValue(CurrentScalePattern(), 1), true);
             if (over()) return;
             if (KORVALIN1.StopFlag == 1) {
                 // Left as a stopped pass leaves it; "End" has already left scale mode and shown what
                 // belongs there.
                 if (scaleMode_) SetStepButtons(StepButtons::NextNote);
+                notice.how = scaleMode_ ? RunEnd::Stopped : RunEnd::Left;
                 return;
             }
         }
@@ -141,13 +217,53 @@ void Form1::Command8_Click() {
         // selection made during the run takes over at the position reached.
         const auto length = int(CurrentScalePattern().size());
         for (int p = 1; p <= length; p += kFieldWidth) {
-            if (!step(FieldValue(CurrentScalePattern(), p))) continue;
+            if (!step(FieldValue(CurrentScalePattern(), p), false)) continue;
             if (over()) return;
             KORVALIN1.NextNoteFlag = 0;
-            if (KORVALIN1.StopFlag == 1) return;
+            if (KORVALIN1.StopFlag == 1) {
+                notice.how = scaleMode_ ? RunEnd::Stopped : RunEnd::Left;
+                return;
+            }
         }
-        if (KORVALIN1.StopFlag == 1) return;
+        if (KORVALIN1.StopFlag == 1) {
+            notice.how = scaleMode_ ? RunEnd::Stopped : RunEnd::Left;
+            return;
+        }
     }
+    notice.how = RunEnd::Completed;
+}
+
+bool Form1::WaitUntilReached(const std::vector<PlaybackPacer*>& waitedFor) {
+    // The wait ends when a pacer that asked for it says the step is reached, when none of them
+    // takes part any more (listening was closed), or at "Next Note", "Stop", "End" or Exit. There
+    // is no time limit: the player takes as long as the note needs.
+    auto reached = [&waitedFor] {
+        bool any = false;
+        for (PlaybackPacer* p : waitedFor) {
+            if (!IsPacer(p)) continue;
+            any = true;
+            if (p->StepReached()) return std::optional<bool>(true);
+        }
+        return any ? std::optional<bool>() : std::optional<bool>(false);
+    };
+    auto cutShort = [] { return KORVALIN1.NextNoteFlag == 2 || KORVALIN1.StopFlag == 1 || Ending(); };
+    QEventLoop loop;
+    std::optional<bool> outcome;
+    auto look = [&] {
+        if (!outcome) outcome = reached();
+        if (!outcome && cutShort()) outcome = false;
+        if (outcome) loop.quit();
+    };
+    look();
+    if (outcome) return *outcome;
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, look);
+    // The loop may also end early when Exit ends every loop or a run started inside it is over.
+    while (!outcome) {
+        loop.exec();
+        look();
+    }
+    return *outcome;
 }
 
 void Form1::WaitTenths(float& tenths) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace korvalin {
 
@@ -25,5 +26,56 @@ std::function<bool()>& LeadInQuestion();
 // then looks at it each time its event loop is about to sleep. An empty function restores the
 // default.
 std::function<std::int64_t()>& StepClock();
+
+} // namespace korvalin
+
+namespace korvalin {
+
+// The step clock's reading now, in milliseconds (see StepClock).
+std::int64_t StepClockMs();
+
+// How one step of a scale run is paced. By default a step sounds its note and waits `NoteDelay`
+// tenths of a second.
+struct StepPace {
+    bool sound = true;                     // false: the note is shown silently
+    std::optional<std::int64_t> untilMs;   // the wait ends at this step clock reading instead
+    bool untilReached = false;             // the wait ends when a pacer says the step is reached
+};
+
+// How a run ended.
+enum class RunEnd {
+    Completed, // every pass played
+    Stopped,   // "Stop"
+    Left,      // "End", Exit, or the window closed
+};
+
+// Something that paces scale runs besides the step delay: listening practice waits for the
+// player to play each note; the metronome gives each step one beat and clicks on it. Pacers are
+// asked in the order they were added and their answers combined: a step is silent if any pacer
+// says so; it waits to be reached if any pacer wants that (then no deadline counts); otherwise
+// the first deadline given ends it.
+class PlaybackPacer {
+public:
+    virtual ~PlaybackPacer() = default;
+    // A run begins (runs started inside runs too). `leadInSteps` is how many times the lead-in
+    // shows the first note: 3, or 0 without a lead-in; a pacer may change it when it is not 0.
+    virtual void RunBegins(int& leadInSteps) { (void)leadInSteps; }
+    // Step `index` of the run (counted from 0, lead-in included) is about to show written note
+    // `note`; `leadIn` for the lead-in's steps. The pacer fills in what it wants of `pace`.
+    virtual void StepBegins(std::int16_t note, int index, bool leadIn, StepPace& pace) {
+        (void)note; (void)index; (void)leadIn; (void)pace;
+    }
+    // Asked while a step waits to be reached, each time the wait's event loop is about to sleep.
+    virtual bool StepReached() { return false; }
+    // The step's wait is over: `reached` when a pacer said so, false when its time ran out or
+    // "Next Note", "Stop", "End" or Exit cut it short.
+    virtual void StepEnds(bool reached) { (void)reached; }
+    virtual void RunEnds(RunEnd how) { (void)how; }
+};
+
+// Pacers take part in every run from the next step on; a pacer removed during a run gets no
+// further calls. Neither owns the pacer.
+void AddPlaybackPacer(PlaybackPacer* pacer);
+void RemovePlaybackPacer(PlaybackPacer* pacer);
 
 } // namespace korvalin

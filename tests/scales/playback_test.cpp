@@ -292,6 +292,124 @@ TEST_F(Playback, HammeringStartNestsOnlySoDeep) {
     EXPECT_EQ(most->depth, kMaxNestedRuns);
 }
 
+// A pacer that records what a run tells it and answers as the case sets it up.
+struct ScriptedPacer : PlaybackPacer {
+    bool silent = false;
+    bool waitForPlayer = false;
+    qint64 beatMs = 0;          // with a deadline: each step ends beatMs after the run began
+    int leadInSteps = -1;       // what RunBegins asks for; -1 leaves it
+    qint64 reachAfterMs = 0;    // waiting for the player: the note is reached this long into a step
+    qint64 runStart = 0, stepStart = 0;
+    std::vector<std::string> log;
+
+    void RunBegins(int& steps) override {
+        log.push_back("begin " + std::to_string(steps));
+        runStart = StepClockMs();
+        if (leadInSteps >= 0) steps = leadInSteps;
+    }
+    void StepBegins(std::int16_t note, int index, bool leadIn, StepPace& pace) override {
+        log.push_back((leadIn ? "lead " : "step ") + std::to_string(note) + " #" + std::to_string(index));
+        stepStart = StepClockMs();
+        if (silent) pace.sound = false;
+        if (waitForPlayer) pace.untilReached = true;
+        if (beatMs > 0) pace.untilMs = runStart + beatMs * (index + 1);
+    }
+    bool StepReached() override { return StepClockMs() - stepStart >= reachAfterMs; }
+    void StepEnds(bool r) override {
+        log.push_back((r ? "reached " : "over ") + std::to_string(Window<Form1>().CurrentNote));
+    }
+    void RunEnds(RunEnd how) override {
+        log.push_back(how == RunEnd::Completed ? "completed" : how == RunEnd::Stopped ? "stopped" : "left");
+    }
+};
+
+struct PacedPlayback : ScaleFixture {
+    ScriptedPacer pacer;
+    void SetUp() override {
+        ScaleFixture::SetUp();
+        AddPlaybackPacer(&pacer);
+    }
+    void TearDown() override {
+        RemovePlaybackPacer(&pacer);
+        ScaleFixture::TearDown();
+    }
+};
+
+TEST_F(PacedPlayback, DeadlinesAndLeadInLengthComeFromThePacer) {
+    Form1& f = InScaleMode(Main());
+    UserPattern("073076");
+    KORVALIN1.NoteDelay = 50; // not used: the pacer's deadlines rule
+    leadIn = true;
+    pacer.beatMs = 250;
+    pacer.leadInSteps = 4;
+    const qint64 start = clock.now;
+    f.Command8_Click();
+    EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 73, 73, 73, 73, 76}));
+    EXPECT_EQ(clock.now - start, 6 * 250) << "the last step ends on its beat";
+    for (size_t i = 1; i < 6; ++i) EXPECT_EQ(notes->StepTime(i) - notes->StepTime(i - 1), 250) << i;
+    EXPECT_EQ(pacer.log, (std::vector<std::string>{"begin 3", "lead 73 #0", "over 73", "lead 73 #1", "over 73",
+                                                   "lead 73 #2", "over 73", "lead 73 #3", "over 73", "step 73 #4",
+                                                   "over 73", "step 76 #5", "over 76", "completed"}));
+    // Without the lead-in the pacer is told 0 and cannot start one.
+    leadIn = false;
+    pacer.log.clear();
+    notes->struck.clear();
+    f.Command8_Click();
+    EXPECT_EQ(notes->Steps(), (std::vector<int>{73, 76}));
+    EXPECT_EQ(pacer.log.front(), "begin 0");
+}
+
+// Steps that wait for the player: shown silently, each over when the pacer hears its note, or cut
+// short by the run's controls; a pacer that goes away mid-wait does not leave the run hanging.
+struct ReachCase {
+    const char* name;
+    const char* button; // pressed 300 ms into the first step; nullptr for none
+    bool pacerLeaves;   // the pacer is removed 300 ms into the first step
+    std::vector<std::string> log;
+    std::vector<int> sounded;
+};
+void PrintTo(const ReachCase& c, std::ostream* os) { *os << c.name; }
+class WaitForPlayer : public PacedPlayback, public ::testing::WithParamInterface<ReachCase> {};
+
+TEST_P(WaitForPlayer, StepsAreSilentAndEndWhenReachedOrCutShort) {
+    const ReachCase& c = GetParam();
+    Form1& f = InScaleMode(Main());
+    UserPattern("073076079");
+    KORVALIN1.NoteDelay = 1;
+    pacer.silent = true;
+    pacer.waitForPlayer = true;
+    pacer.reachAfterMs = 700;
+    const qint64 start = clock.now;
+    clock.At(start + 300, [&] {
+        if (c.button) f.findChild<QPushButton*>(c.button)->click();
+        if (c.pacerLeaves) RemovePlaybackPacer(&pacer);
+    });
+    f.Command8_Click();
+    EXPECT_EQ(pacer.log, c.log);
+    EXPECT_EQ(notes->Steps(), c.sounded);
+    if (!c.button && !c.pacerLeaves) {
+        EXPECT_GE(clock.now - start, 3 * 700) << "no step ends before it is reached";
+    }
+    EXPECT_EQ(PlaybackRunDepth(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reaches, WaitForPlayer,
+    ::testing::Values(
+        ReachCase{"EveryNoteReached", nullptr, false,
+                  {"begin 0", "step 73 #0", "reached 73", "step 76 #1", "reached 76", "step 79 #2", "reached 79",
+                   "completed"},
+                  {}},
+        ReachCase{"NextNoteSkipsOne", "Command11", false,
+                  {"begin 0", "step 73 #0", "over 73", "step 76 #1", "reached 76", "step 79 #2", "reached 79",
+                   "completed"},
+                  {}},
+        ReachCase{"StopEndsTheWaitAtOnce", "Command7", false, {"begin 0", "step 73 #0", "over 73", "stopped"}, {}},
+        ReachCase{"EndEndsTheWaitAtOnce", "Command10", false, {"begin 0", "step 73 #0", "over 73", "left"}, {}},
+        // The rest of the run is paced as without the pacer: sounded, NoteDelay apart.
+        ReachCase{"PacerLeavesMidWait", nullptr, true, {"begin 0", "step 73 #0"}, {76, 79}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The step wait alone: how long it lasts on the step clock, whether events are handled in it, and
 // what a rising or raised NextNoteFlag does.
 struct WaitCase {
