@@ -100,6 +100,8 @@ void IntonationChart::paintEvent(QPaintEvent*) {
         const int y = CentsY(cents);
         p.setPen(QPen(grid, 1, Qt::DotLine));
         p.drawLine(plot.left(), y, plot.right(), y);
+        // A label that would run into the zero line's is left out on a short chart.
+        if (std::abs(y - ZeroY()) < fm.height()) continue;
         p.setPen(text);
         p.drawText(QRect(0, y - fm.height() / 2, plot.left() - kMargin, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("%1%2").arg(cents > 0 ? "+" : "").arg(cents));
@@ -110,8 +112,9 @@ void IntonationChart::paintEvent(QPaintEvent*) {
                Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
 
     if (steps_.empty()) {
-        p.drawText(plot.adjusted(0, 0, 0, -plot.height() / 4), Qt::AlignHCenter | Qt::AlignVCenter,
-                   QStringLiteral("No notes played yet"));
+        // In the band between +25 and +50 cents, clear of the zone and the zero line.
+        p.drawText(QRect(QPoint(plot.left(), CentsY(kRangeCents)), QPoint(plot.right(), CentsY(25))),
+                   Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("No notes played yet"));
         return;
     }
 
