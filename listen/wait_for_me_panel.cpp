@@ -6,6 +6,7 @@
 #include "main_window/form1.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -146,7 +148,11 @@ void WaitForMePanel::ShowResults(const std::vector<PracticeStep>& steps) {
 
 void WaitForMePanel::SaveAsCsv() {
     if (results_.empty()) return;
-    const QString suggested = QStringLiteral("wait-for-me.csv");
+    // Offered in the documents folder unless a file was saved before: then beside that one.
+    static QString lastFolder;
+    const QString folder = !lastFolder.isEmpty() ? lastFolder
+                                                  : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested = QDir(folder).filePath(QStringLiteral("wait-for-me.csv"));
     QString path;
     if (const auto& chooser = CsvFileChooser()) {
         path = chooser(this, suggested);
@@ -155,7 +161,7 @@ void WaitForMePanel::SaveAsCsv() {
     }
     if (path.isEmpty()) return; // cancelled
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
-    SaveCsv(path);
+    if (SaveCsv(path)) lastFolder = QFileInfo(path).absolutePath();
 }
 
 bool WaitForMePanel::SaveCsv(const QString& path) {
