@@ -1,0 +1,185 @@
+#include "listen/wait_for_me_panel.h"
+
+#include "app/prompts.h"
+#include "app/window_registry.h"
+#include "listen/intonation_chart.h"
+#include "main_window/form1.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace korvalin {
+namespace {
+
+// Where the panel's choices are remembered between runs.
+constexpr const char* kWaitForMeKey = "listen/waitForMe";
+constexpr const char* kToleranceKey = "listen/toleranceCents";
+QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
+
+constexpr int kLowestTolerance = 5;
+constexpr int kHighestTolerance = 50;
+
+const QString kSaveTitle = QStringLiteral("Save as CSV");
+
+int MainWindowTransposition() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
+
+} // namespace
+
+std::function<QString(QWidget*, const QString&)>& WaitForMePanel::CsvFileChooser() {
+    static std::function<QString(QWidget*, const QString&)> chooser;
+    return chooser;
+}
+
+WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transposition)
+    : QWidget(parent), pacer_(transposition ? std::move(transposition) : std::function<int()>(MainWindowTransposition)) {
+    setObjectName(QStringLiteral("waitForMePanel"));
+
+    waitForMe_ = new QCheckBox(QStringLiteral("Wait for me"), this);
+    waitForMe_->setObjectName(QStringLiteral("waitForMe"));
+    waitForMe_->setAccessibleName(QStringLiteral("Wait for me"));
+    waitForMe_->setToolTip(QStringLiteral("Scale practice waits for you to play each note in tune"));
+
+    auto* toleranceLabel = new QLabel(QStringLiteral("Tolerance:"), this);
+    tolerance_ = new QSpinBox(this);
+    tolerance_->setObjectName(QStringLiteral("tolerance"));
+    tolerance_->setAccessibleName(QStringLiteral("Tolerance in cents"));
+    tolerance_->setRange(kLowestTolerance, kHighestTolerance);
+    tolerance_->setPrefix(QStringLiteral("\u00b1"));
+    tolerance_->setSuffix(QStringLiteral(" cents"));
+    toleranceLabel->setBuddy(tolerance_);
+
+    chart_ = new IntonationChart(this);
+
+    list_ = new QTreeWidget(this);
+    list_->setObjectName(QStringLiteral("practiceList"));
+    list_->setAccessibleName(QStringLiteral("Notes played"));
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setHeaderLabels({QStringLiteral("Note"), QStringLiteral("Average cents"), QStringLiteral("Time to hit")});
+    list_->header()->setSectionResizeMode(QHeaderView::Stretch);
+
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("practiceSummary"));
+    summary_->setAccessibleName(QStringLiteral("Summary"));
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    save_ = new QPushButton(QStringLiteral("Save as CSV..."), this);
+    save_->setObjectName(QStringLiteral("saveCsv"));
+    save_->setAccessibleName(QStringLiteral("Save as CSV"));
+    save_->setEnabled(false);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(waitForMe_);
+    controls->addSpacing(12);
+    controls->addWidget(toleranceLabel);
+    controls->addWidget(tolerance_);
+    controls->addStretch();
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(summary_, 1);
+    bottom->addWidget(save_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(controls);
+    layout->addWidget(chart_, 3);
+    layout->addWidget(list_, 2);
+    layout->addLayout(bottom);
+
+    LoadSettings();
+    connect(waitForMe_, &QCheckBox::toggled, this, [this](bool on) {
+        pacer_.SetTicked(on);
+        RememberedSettings().setValue(kWaitForMeKey, on);
+    });
+    connect(tolerance_, &QSpinBox::valueChanged, this, [this](int cents) {
+        pacer_.SetToleranceCents(cents);
+        RememberedSettings().setValue(kToleranceKey, cents);
+    });
+    connect(save_, &QPushButton::clicked, this, &WaitForMePanel::SaveAsCsv);
+
+    pacer_.onRunFinished = [this](const std::vector<PracticeStep>& steps, RunEnd) { ShowResults(steps); };
+    AddPlaybackPacer(&pacer_);
+}
+
+WaitForMePanel::~WaitForMePanel() { RemovePlaybackPacer(&pacer_); }
+
+void WaitForMePanel::LoadSettings() {
+    const QSettings s = RememberedSettings();
+    const bool ticked = s.value(kWaitForMeKey, false).toBool();
+    bool ok = false;
+    int cents = s.value(kToleranceKey, int(kDefaultToleranceCents)).toInt(&ok);
+    if (!ok) cents = int(kDefaultToleranceCents);
+    waitForMe_->setChecked(ticked);
+    tolerance_->setValue(std::clamp(cents, kLowestTolerance, kHighestTolerance));
+    pacer_.SetTicked(ticked);
+    pacer_.SetToleranceCents(tolerance_->value());
+}
+
+void WaitForMePanel::OnHeard(korvalin::HeardNote heard) { pacer_.Hear(heard); }
+
+void WaitForMePanel::ShowResults(const std::vector<PracticeStep>& steps) {
+    results_ = steps;
+    chart_->SetSteps(steps);
+    list_->clear();
+    for (const PracticeStep& s : steps) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, QString::fromStdString(PracticeNoteName(s.note)));
+        item->setText(1, s.averageCents ? QString::fromStdString(CentsText(s.averageCents))
+                                        : QStringLiteral("not played"));
+        item->setText(2, s.reached ? QString::fromStdString(TimeToHitText(s.timeToHitMs)) : QStringLiteral("not reached"));
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    summary_->setText(QString::fromStdString(PracticeSummary(steps)));
+    save_->setEnabled(!steps.empty());
+    emit resultsShown();
+}
+
+void WaitForMePanel::SaveAsCsv() {
+    if (results_.empty()) return;
+    // Offered in the documents folder unless a file was saved before: then beside that one.
+    static QString lastFolder;
+    const QString folder = !lastFolder.isEmpty() ? lastFolder
+                                                  : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested = QDir(folder).filePath(QStringLiteral("wait-for-me.csv"));
+    QString path;
+    if (const auto& chooser = CsvFileChooser()) {
+        path = chooser(this, suggested);
+    } else {
+        path = QFileDialog::getSaveFileName(this, kSaveTitle, suggested, QStringLiteral("CSV files (*.csv)"));
+    }
+    if (path.isEmpty()) return; // cancelled
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
+    if (SaveCsv(path)) lastFolder = QFileInfo(path).absolutePath();
+}
+
+bool WaitForMePanel::SaveCsv(const QString& path) {
+    // Written beside the old file and put in its place only when complete, so a failure midway
+    // leaves any earlier list as it was.
+    QSaveFile file(path);
+    const QByteArray csv = QByteArray::fromStdString(PracticeCsv(results_));
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) ok = file.write(csv) == csv.size();
+    if (ok) ok = file.commit();
+    if (!ok) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        CurrentPrompts().Message(this, kSaveTitle,
+                                 QStringLiteral("The list could not be saved to %1: %2").arg(QDir::toNativeSeparators(path), reason),
+                                 QMessageBox::Warning);
+    }
+    return ok;
+}
+
+} // namespace korvalin
