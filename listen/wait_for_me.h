@@ -41,6 +41,7 @@ public:
     void RunBegins(int& leadInSteps) override;
     void StepBegins(std::int16_t note, int index, bool leadIn, StepPace& pace) override;
     bool StepReached() override;
+    bool StillWaiting() override { return Active(); } // unticked or input stopped: the step is let go
     void StepEnds(bool reached) override;
     void RunEnds(RunEnd how) override;
 

@@ -235,12 +235,12 @@ void Form1::Command8_Click() {
 
 bool Form1::WaitUntilReached(const std::vector<PlaybackPacer*>& waitedFor) {
     // The wait ends when a pacer that asked for it says the step is reached, when none of them
-    // takes part any more (listening was closed), or at "Next Note", "Stop", "End" or Exit. There
+    // takes part or waits any more (listening was closed or stopped), or at "Next Note", "Stop", "End" or Exit. There
     // is no time limit: the player takes as long as the note needs.
     auto reached = [&waitedFor] {
         bool any = false;
         for (PlaybackPacer* p : waitedFor) {
-            if (!IsPacer(p)) continue;
+            if (!IsPacer(p) || !p->StillWaiting()) continue;
             any = true;
             if (p->StepReached()) return std::optional<bool>(true);
         }

@@ -67,6 +67,9 @@ public:
     }
     // Asked while a step waits to be reached, each time the wait's event loop is about to sleep.
     virtual bool StepReached() { return false; }
+    // Asked with StepReached: false once the pacer no longer waits for the step (listening
+    // stopped, the option was turned off). When no pacer waits any more the step ends unreached.
+    virtual bool StillWaiting() { return true; }
     // The step's wait is over: `reached` when a pacer said so, false when its time ran out or
     // "Next Note", "Stop", "End" or Exit cut it short.
     virtual void StepEnds(bool reached) { (void)reached; }

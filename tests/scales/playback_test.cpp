@@ -315,6 +315,7 @@ struct ScriptedPacer : PlaybackPacer {
         if (beatMs > 0) pace.untilMs = runStart + beatMs * (index + 1);
     }
     bool StepReached() override { return StepClockMs() - stepStart >= reachAfterMs; }
+    bool StillWaiting() override { return waitForPlayer; }
     void StepEnds(bool r) override {
         log.push_back((r ? "reached " : "over ") + std::to_string(Window<Form1>().CurrentNote));
     }
@@ -365,6 +366,7 @@ struct ReachCase {
     const char* name;
     const char* button; // pressed 300 ms into the first step; nullptr for none
     bool pacerLeaves;   // the pacer is removed 300 ms into the first step
+    bool stopsWaiting;  // the pacer stops waiting for the player 300 ms into the first step
     std::vector<std::string> log;
     std::vector<int> sounded;
 };
@@ -383,11 +385,12 @@ TEST_P(WaitForPlayer, StepsAreSilentAndEndWhenReachedOrCutShort) {
     clock.At(start + 300, [&] {
         if (c.button) f.findChild<QPushButton*>(c.button)->click();
         if (c.pacerLeaves) RemovePlaybackPacer(&pacer);
+        if (c.stopsWaiting) pacer.waitForPlayer = false;
     });
     f.Command8_Click();
     EXPECT_EQ(pacer.log, c.log);
     EXPECT_EQ(notes->Steps(), c.sounded);
-    if (!c.button && !c.pacerLeaves) {
+    if (!c.button && !c.pacerLeaves && !c.stopsWaiting) {
         EXPECT_GE(clock.now - start, 3 * 700) << "no step ends before it is reached";
     }
     EXPECT_EQ(PlaybackRunDepth(), 0);
@@ -396,18 +399,22 @@ TEST_P(WaitForPlayer, StepsAreSilentAndEndWhenReachedOrCutShort) {
 INSTANTIATE_TEST_SUITE_P(
     Reaches, WaitForPlayer,
     ::testing::Values(
-        ReachCase{"EveryNoteReached", nullptr, false,
+        ReachCase{"EveryNoteReached", nullptr, false, false,
                   {"begin 0", "step 73 #0", "reached 73", "step 76 #1", "reached 76", "step 79 #2", "reached 79",
                    "completed"},
                   {}},
-        ReachCase{"NextNoteSkipsOne", "Command11", false,
+        ReachCase{"NextNoteSkipsOne", "Command11", false, false,
                   {"begin 0", "step 73 #0", "over 73", "step 76 #1", "reached 76", "step 79 #2", "reached 79",
                    "completed"},
                   {}},
-        ReachCase{"StopEndsTheWaitAtOnce", "Command7", false, {"begin 0", "step 73 #0", "over 73", "stopped"}, {}},
-        ReachCase{"EndEndsTheWaitAtOnce", "Command10", false, {"begin 0", "step 73 #0", "over 73", "left"}, {}},
+        ReachCase{"StopEndsTheWaitAtOnce", "Command7", false, false, {"begin 0", "step 73 #0", "over 73", "stopped"}, {}},
+        ReachCase{"EndEndsTheWaitAtOnce", "Command10", false, false, {"begin 0", "step 73 #0", "over 73", "left"}, {}},
         // The rest of the run is paced as without the pacer: sounded, NoteDelay apart.
-        ReachCase{"PacerLeavesMidWait", nullptr, true, {"begin 0", "step 73 #0"}, {76, 79}}),
+        ReachCase{"PacerLeavesMidWait", nullptr, true, false, {"begin 0", "step 73 #0"}, {76, 79}},
+        // Still taking part but no longer waiting: the rest of the run is silent, NoteDelay apart.
+        ReachCase{"PacerStopsWaitingMidWait", nullptr, false, true,
+                  {"begin 0", "step 73 #0", "over 73", "step 76 #1", "over 76", "step 79 #2", "over 79", "completed"},
+                  {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The step wait alone: how long it lasts on the step clock, whether events are handled in it, and
