@@ -157,7 +157,8 @@ PitchTracker::~PitchTracker() = default;
 //     (as it can early in an attack), and the note lies an octave higher.
 // Gives the frequency to use (0 for none) and how badly the window repeats after half of its
 // period: the weight of the odd harmonics, which make the note this octave and not the one above.
-PitchTracker::Candidate PitchTracker::ConfirmCandidate(double hz) const {
+// Without `mayHalve` the candidate is not taken down to the octave below.
+PitchTracker::Candidate PitchTracker::ConfirmCandidate(double hz, bool mayHalve) const {
     const Window& w = detector_->window;
     const double period = settings_.sampleRate / hz;
     int span = windowSize_ - int(std::ceil(2 * period)) - 1;
@@ -167,7 +168,8 @@ PitchTracker::Candidate PitchTracker::ConfirmCandidate(double hz) const {
     const double twice = twoPeriods ? w.Mismatch(2 * period, span) : 1.0;
     const double half = period >= 4 ? w.Mismatch(period / 2, span) : 1.0;
     if (once > kMostMismatch) return {};
-    if (twoPeriods && hz / 2 >= settings_.lowestHz && once > 0.08 && twice < 0.5 * once) return {hz / 2, once};
+    if (mayHalve && twoPeriods && hz / 2 >= settings_.lowestHz && once > 0.08 && twice < 0.5 * once)
+        return {hz / 2, once, true};
     // (Not known for the octave above; it is taken only when its own odd harmonics are clear.)
     if (2 * hz <= settings_.highestHz && half < kSubharmonicMismatch && half < 3 * once + 0.03) return {2 * hz, -1};
     // The detector places short periods only to within a few cents (high notes span a dozen
@@ -212,6 +214,8 @@ void PitchTracker::Reset() {
     pendingNote_ = -1;
     heldNote_ = -1;
     heldOddWeight_ = 0;
+    heldFading_ = false;
+    fadedNote_ = -1;
     hopsSinceConfirmed_ = 0;
     hopsSinceHeard_ = 0;
     const int64_t at = samplesFed_;
@@ -235,7 +239,11 @@ void PitchTracker::AnalyseHop() {
 
     double oddWeight = -1;
     if (heard) {
-        const Candidate confirmed = ConfirmCandidate(hz);
+        Candidate confirmed = ConfirmCandidate(hz, true);
+        // The note below that faded into this one does not come back on what is left of it.
+        if (confirmed.halved && heldNote_ >= 0 && heldNote_ == fadedNote_ + 12
+            && confirmed.oddWeight < kFadedOctave * fadedOddWeight_)
+            confirmed = ConfirmCandidate(hz, false);
         hz = confirmed.hz;
         oddWeight = confirmed.oddWeight;
         heard = hz > 0;
@@ -259,7 +267,8 @@ void PitchTracker::AnalyseHop() {
             // over as soon as it is steady.
             if (oddWeight >= 0) {
                 heldOddWeight_ = std::max(heldOddWeight_, oddWeight);
-                if (oddWeight < kFadedOctave * heldOddWeight_) heldHops_ = 0;
+                heldFading_ = oddWeight < kFadedOctave * heldOddWeight_;
+                if (heldFading_) heldHops_ = 0;
             }
             hopsSinceConfirmed_ = 0;
             pendingHops_ = 0;
@@ -282,9 +291,15 @@ void PitchTracker::AnalyseHop() {
             const bool guarded = heldNote_ >= 0 && heldHops_ >= HopsFor(settings_.octaveJumpMs)
                                  && IsOctaveJump(pendingNote_, heldNote_);
             if (pendingHops_ >= HopsFor(guarded ? settings_.octaveJumpMs : settings_.stableMs)) {
+                // A note that takes over from the octave below it as that faded keeps the faded
+                // note's strength in mind, so what is left of it does not bring it back.
+                const bool fromFaded = heldNote_ >= 0 && heldFading_ && pendingNote_ == heldNote_ + 12;
+                fadedNote_ = fromFaded ? heldNote_ : -1;
+                fadedOddWeight_ = fromFaded ? heldOddWeight_ : 0;
                 heldNote_ = pendingNote_;
                 heldHops_ = 0;
                 heldOddWeight_ = std::max(oddWeight, 0.0);
+                heldFading_ = false;
                 hopsSinceConfirmed_ = 0;
                 pendingHops_ = 0;
                 r.frequency = hz;

@@ -121,8 +121,9 @@ private:
     struct Candidate {
         double hz = 0;          // 0: no tone
         double oddWeight = -1;  // mismatch after half the period; -1 when not known
+        bool halved = false;    // taken to the octave below the detector's
     };
-    Candidate ConfirmCandidate(double hz) const;
+    Candidate ConfirmCandidate(double hz, bool mayHalve) const;
     int HopsFor(double ms) const;
 
     PitchTrackerSettings settings_;
@@ -141,10 +142,15 @@ private:
     double pendingPitch_ = 0;
     int pendingHops_ = 0;
     // The note held: its MIDI note, the hops it has been established (taken, and its octave not
-    // fading) and since a hop last confirmed it, and the most its odd harmonics have weighed.
+    // fading) and since a hop last confirmed it, the most its odd harmonics have weighed and
+    // whether they are fading now; the note an octave below it that faded into it, and the most
+    // that one's odd harmonics weighed.
     int heldNote_ = -1;
     int heldHops_ = 0;
     double heldOddWeight_ = 0;
+    bool heldFading_ = false;
+    int fadedNote_ = -1;
+    double fadedOddWeight_ = 0;
     int hopsSinceConfirmed_ = 0;
     int hopsSinceHeard_ = 0;
 };

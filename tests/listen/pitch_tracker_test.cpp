@@ -35,12 +35,16 @@ std::vector<float> Tone(double rate, double hz, double seconds, const std::vecto
 
 // The note 2 hz with an attack that sounds the octave below for a moment: the harmonics of hz,
 // the even ones (the note's own) steady, the odd ones (which make it hz and not 2 hz) starting
-// `oddGain` times as strong and fading with time constant `fadeMs`.
-std::vector<float> OctaveBelowAttack(double rate, double hz, double seconds, double oddGain, double fadeMs) {
+// `oddGain` times as strong and fading with time constant `fadeMs` to a `residue` that wavers
+// by half of itself six times a second.
+std::vector<float> OctaveBelowAttack(double rate, double hz, double seconds, double oddGain, double fadeMs,
+                                     double residue = 0) {
     const int n = int(rate * seconds), ramp = int(rate * 0.005);
     std::vector<float> x(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-        const double t = i / rate, odd = oddGain * std::exp(-1000.0 * t / fadeMs);
+        const double t = i / rate;
+        const double odd = oddGain * std::exp(-1000.0 * t / fadeMs)
+                           + residue * (1 + 0.5 * std::sin(2 * std::numbers::pi * 6 * t));
         double v = 0;
         for (int k = 1; k <= 12; ++k)
             v += (k % 2 ? odd : 1.0) / k * std::sin(2 * std::numbers::pi * hz * k * t);
@@ -278,7 +282,8 @@ TEST(PitchTracker, StableRuleAndRelease) {
 // Legato note changes are reported in order, with no note between them; a brief jump to the
 // octave (the second harmonic taking over) is ignored, while a real octave leap held long enough
 // is followed. An attack that sounds the octave below while its odd harmonics fade is heard as it
-// is, and the note itself follows as soon as it is steady, not only after the octave guard's time.
+// is, and the note itself follows as soon as it is steady, not only after the octave guard's time;
+// what is left of the faded octave does not bring it back.
 TEST(PitchTracker, NoteChangesAndOctaveGuard) {
     const double rate = 48000;
     struct Case {
@@ -295,6 +300,7 @@ TEST(PitchTracker, NoteChangesAndOctaveGuard) {
         {"octave leap down held", Join({Tone(rate, 880, 0.4, kRich), Tone(rate, 440, 0.4, kWeakFundamental)}), {81, 69}},
         {"attack an octave below, fading", OctaveBelowAttack(rate, 110, 0.6, 3, 40), {45, 57}, 0.2},
         {"attack an octave below, fading slower", OctaveBelowAttack(rate, 164.81, 0.6, 2, 50), {52, 64}, 0.22},
+        {"attack an octave below, fading to a wavering residue", OctaveBelowAttack(rate, 164.81, 0.6, 3, 40, 0.1), {52, 64}},
     };
     for (const Case& c : cases) {
         const auto readings = Listen(PitchTrackerSettings{.sampleRate = rate}, c.x);
