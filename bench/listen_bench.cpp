@@ -41,6 +41,8 @@ std::vector<CaseResult> ReportSet(const char* name, const std::vector<ListenCase
                 name, f.named, f.cases, 100.0 * f.namedShare, f.firstNamed, f.octaveErrors, f.medianCents,
                 f.worstCents, f.medianOnsetMs, f.worstOnsetMs);
     for (const std::string& m : f.misnamed) std::printf("    not named: %s\n", m.c_str());
+    std::printf("  octave jumps away from the note heard: %d\n", f.octaveJumps);
+    for (const std::string& m : f.octaveJumped) std::printf("    octave jump: %s\n", m.c_str());
     return results;
 }
 

@@ -25,6 +25,10 @@ constexpr double kFadedOctave = 1.0 / 3.0;
 // Periods shorter than this many samples are refined.
 constexpr double kRefinedPeriod = 100.0;
 
+// Whether a window that repeats `once` after a period and `twice` after two holds the note an
+// octave below: it repeats clearly better after two periods, and not well after one.
+bool OctaveBelowRepeatsBetter(double once, double twice) { return once > 0.08 && 3 * twice + 0.03 <= once; }
+
 // The detector's objects, each owned by a unique_ptr that returns it to the library.
 struct PitchDeleter {
     void operator()(aubio_pitch_t* p) const { del_aubio_pitch(p); }
@@ -168,10 +172,13 @@ PitchTracker::Candidate PitchTracker::ConfirmCandidate(double hz, bool mayHalve)
     const double twice = twoPeriods ? w.Mismatch(2 * period, span) : 1.0;
     const double half = period >= 4 ? w.Mismatch(period / 2, span) : 1.0;
     if (once > kMostMismatch) return {};
-    if (mayHalve && twoPeriods && hz / 2 >= settings_.lowestHz && once > 0.08 && twice < 0.5 * once)
+    if (mayHalve && twoPeriods && hz / 2 >= settings_.lowestHz && OctaveBelowRepeatsBetter(once, twice))
         return {hz / 2, once, true};
-    // (Not known for the octave above; it is taken only when its own odd harmonics are clear.)
-    if (2 * hz <= settings_.highestHz && half < kSubharmonicMismatch && half < 3 * once + 0.03) return {2 * hz, -1};
+    // The octave above is taken only when it would not be taken down again by the rule above, so
+    // the window gives the same note whichever octave the detector proposed. (Its odd harmonics'
+    // weight is not known.)
+    if (2 * hz <= settings_.highestHz && half < kSubharmonicMismatch && !OctaveBelowRepeatsBetter(half, once))
+        return {2 * hz, -1};
     // The detector places short periods only to within a few cents (high notes span a dozen
     // samples); the best repeat a little either side of its period, fitted by a parabola, is finer.
     if (period < kRefinedPeriod) {
