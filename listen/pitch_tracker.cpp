@@ -26,7 +26,8 @@ constexpr double kFadedOctave = 1.0 / 3.0;
 constexpr double kRefinedPeriod = 100.0;
 
 // Whether a window that repeats `once` after a period and `twice` after two holds the note an
-// octave below: it repeats clearly better after two periods, and not well after one.
+// octave below: it repeats poorly after one period (the odd harmonics of the note below carry more
+// than a few percent of the sound) and less than a third as badly after two.
 bool OctaveBelowRepeatsBetter(double once, double twice) { return once > 0.08 && 3 * twice + 0.03 <= once; }
 
 // The detector's objects, each owned by a unique_ptr that returns it to the library.
