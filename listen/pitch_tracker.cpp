@@ -19,8 +19,16 @@ constexpr double kMostMismatch = 0.35;
 // repeat poor: 0.7 to 0.9 for most, 0.2 for the darkest low saxophone notes, whose whole-period
 // repeat is then near perfect.
 constexpr double kSubharmonicMismatch = 0.25;
+// A held note whose odd harmonics weigh less than this share of their most since it was taken is
+// losing its octave to the one above.
+constexpr double kFadedOctave = 1.0 / 3.0;
 // Periods shorter than this many samples are refined.
 constexpr double kRefinedPeriod = 100.0;
+
+// Whether a window that repeats `once` after a period and `twice` after two holds the note an
+// octave below: it repeats poorly after one period (the odd harmonics of the note below carry more
+// than a few percent of the sound) and less than a third as badly after two.
+bool OctaveBelowRepeatsBetter(double once, double twice) { return once > 0.08 && 3 * twice + 0.03 <= once; }
 
 // The detector's objects, each owned by a unique_ptr that returns it to the library.
 struct PitchDeleter {
@@ -152,8 +160,10 @@ PitchTracker::~PitchTracker() = default;
 //     harmonic for the note, which lies an octave lower;
 //   - when it repeats almost as well after half a period, the detector has taken a subharmonic
 //     (as it can early in an attack), and the note lies an octave higher.
-// Gives the frequency to use, or 0 for none.
-double PitchTracker::ConfirmCandidate(double hz) const {
+// Gives the frequency to use (0 for none) and how badly the window repeats after half of its
+// period: the weight of the odd harmonics, which make the note this octave and not the one above.
+// Without `mayHalve` the candidate is not taken down to the octave below.
+PitchTracker::Candidate PitchTracker::ConfirmCandidate(double hz, bool mayHalve) const {
     const Window& w = detector_->window;
     const double period = settings_.sampleRate / hz;
     int span = windowSize_ - int(std::ceil(2 * period)) - 1;
@@ -162,9 +172,14 @@ double PitchTracker::ConfirmCandidate(double hz) const {
     const double once = w.Mismatch(period, span);
     const double twice = twoPeriods ? w.Mismatch(2 * period, span) : 1.0;
     const double half = period >= 4 ? w.Mismatch(period / 2, span) : 1.0;
-    if (once > kMostMismatch) return 0;
-    if (twoPeriods && hz / 2 >= settings_.lowestHz && once > 0.08 && twice < 0.5 * once) return hz / 2;
-    if (2 * hz <= settings_.highestHz && half < kSubharmonicMismatch && half < 3 * once + 0.03) return 2 * hz;
+    if (once > kMostMismatch) return {};
+    if (mayHalve && twoPeriods && hz / 2 >= settings_.lowestHz && OctaveBelowRepeatsBetter(once, twice))
+        return {hz / 2, once, true};
+    // The octave above is taken only when it would not be taken down again by the rule above, so
+    // the window gives the same note whichever octave the detector proposed. (Its odd harmonics'
+    // weight is not known.)
+    if (2 * hz <= settings_.highestHz && half < kSubharmonicMismatch && !OctaveBelowRepeatsBetter(half, once))
+        return {2 * hz, -1};
     // The detector places short periods only to within a few cents (high notes span a dozen
     // samples); the best repeat a little either side of its period, fitted by a parabola, is finer.
     if (period < kRefinedPeriod) {
@@ -173,10 +188,10 @@ double PitchTracker::ConfirmCandidate(double hz) const {
         const double curve = before - 2 * once + after;
         if (curve > 0) {
             const double shift = std::clamp(0.5 * (before - after) / curve, -1.0, 1.0) * step;
-            return settings_.sampleRate / (period + shift);
+            return {settings_.sampleRate / (period + shift), period >= 4 ? half : -1};
         }
     }
-    return hz;
+    return {hz, period >= 4 ? half : -1};
 }
 
 int PitchTracker::HopsFor(double ms) const {
@@ -206,6 +221,9 @@ void PitchTracker::Reset() {
     pendingHops_ = 0;
     pendingNote_ = -1;
     heldNote_ = -1;
+    heldOddWeight_ = 0;
+    heldFading_ = false;
+    fadedNote_ = -1;
     hopsSinceConfirmed_ = 0;
     hopsSinceHeard_ = 0;
     const int64_t at = samplesFed_;
@@ -227,8 +245,15 @@ void PitchTracker::AnalyseHop() {
     bool heard = level >= settings_.gateDb && confidence >= settings_.minConfidence && std::isfinite(hz)
                  && hz >= settings_.lowestHz && hz <= settings_.highestHz;
 
+    double oddWeight = -1;
     if (heard) {
-        hz = ConfirmCandidate(hz);
+        Candidate confirmed = ConfirmCandidate(hz, true);
+        // The note below that faded into this one does not come back on what is left of it.
+        if (confirmed.halved && heldNote_ >= 0 && heldNote_ == fadedNote_ + 12
+            && confirmed.oddWeight < kFadedOctave * fadedOddWeight_)
+            confirmed = ConfirmCandidate(hz, false);
+        hz = confirmed.hz;
+        oddWeight = confirmed.oddWeight;
         heard = hz > 0;
     }
 
@@ -244,7 +269,15 @@ void PitchTracker::AnalyseHop() {
         const double pitch = 69.0 + 12.0 * std::log2(hz / referenceA);
         const int nearest = int(std::lround(pitch));
         if (heldNote_ >= 0 && std::abs(pitch - heldNote_) * 100.0 <= settings_.holdCents) {
-            // The held note goes on.
+            // The held note goes on. Once its odd harmonics have faded to a fraction of their
+            // strongest, its octave is giving way (an attack that sounded the octave below before
+            // the note itself spoke): it is no longer established, and the note above may take
+            // over as soon as it is steady.
+            if (oddWeight >= 0) {
+                heldOddWeight_ = std::max(heldOddWeight_, oddWeight);
+                heldFading_ = oddWeight < kFadedOctave * heldOddWeight_;
+                if (heldFading_) heldHops_ = 0;
+            }
             hopsSinceConfirmed_ = 0;
             pendingHops_ = 0;
             r.frequency = hz;
@@ -266,8 +299,15 @@ void PitchTracker::AnalyseHop() {
             const bool guarded = heldNote_ >= 0 && heldHops_ >= HopsFor(settings_.octaveJumpMs)
                                  && IsOctaveJump(pendingNote_, heldNote_);
             if (pendingHops_ >= HopsFor(guarded ? settings_.octaveJumpMs : settings_.stableMs)) {
+                // A note that takes over from the octave below it as that faded keeps the faded
+                // note's strength in mind, so what is left of it does not bring it back.
+                const bool fromFaded = heldNote_ >= 0 && heldFading_ && pendingNote_ == heldNote_ + 12;
+                fadedNote_ = fromFaded ? heldNote_ : -1;
+                fadedOddWeight_ = fromFaded ? heldOddWeight_ : 0;
                 heldNote_ = pendingNote_;
                 heldHops_ = 0;
+                heldOddWeight_ = std::max(oddWeight, 0.0);
+                heldFading_ = false;
                 hopsSinceConfirmed_ = 0;
                 pendingHops_ = 0;
                 r.frequency = hz;

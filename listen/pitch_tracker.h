@@ -13,7 +13,9 @@
 //     while, and a held note survives short drop-outs;
 //   - an octave guard: a jump of whole octaves away from an established note must hold much
 //     longer than any other change, so a saxophone's strong second harmonic taking over for a
-//     moment never shows as an octave jump.
+//     moment never shows as an octave jump. A note whose odd harmonics fade away while it is held
+//     is not established: some saxophone attacks sound the octave below for a moment before the
+//     note itself speaks, and the note must then follow at once.
 //
 // The tracker has no thread of its own and no thread affinity: one thread at a time feeds it
 // (the capture thread, or a test); only the reference A may be changed from another thread.
@@ -116,7 +118,12 @@ public:
 private:
     struct Detector;
     void AnalyseHop();
-    double ConfirmCandidate(double hz) const;
+    struct Candidate {
+        double hz = 0;          // 0: no tone
+        double oddWeight = -1;  // mismatch after half the period; -1 when not known
+        bool halved = false;    // taken to the octave below the detector's
+    };
+    Candidate ConfirmCandidate(double hz, bool mayHalve) const;
     int HopsFor(double ms) const;
 
     PitchTrackerSettings settings_;
@@ -134,9 +141,16 @@ private:
     int pendingNote_ = -1;
     double pendingPitch_ = 0;
     int pendingHops_ = 0;
-    // The note held: its MIDI note, the hops since it was taken and since a hop last confirmed it.
+    // The note held: its MIDI note, the hops it has been established (taken, and its octave not
+    // fading) and since a hop last confirmed it, the most its odd harmonics have weighed and
+    // whether they are fading now; the note an octave below it that faded into it, and the most
+    // that one's odd harmonics weighed.
     int heldNote_ = -1;
     int heldHops_ = 0;
+    double heldOddWeight_ = 0;
+    bool heldFading_ = false;
+    int fadedNote_ = -1;
+    double fadedOddWeight_ = 0;
     int hopsSinceConfirmed_ = 0;
     int hopsSinceHeard_ = 0;
 };

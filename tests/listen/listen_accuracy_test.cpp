@@ -1,11 +1,13 @@
 // How well the pitch tracker hears real saxophone sound (the built-in synthesizer's four
 // saxophones, rendered offline) and harmonic tones with vibrato in noise, and that it hears no note
-// in silence, noise and key clicks. Every third written note here; the listening benchmark runs
-// them all. Onset times are stream time (samples), so they are the same on any machine.
+// in silence, noise and key clicks: the listening figures the application promises, over the whole
+// corpus the listening benchmark also measures. Onset times are stream time (samples), so they are
+// the same on any machine.
 #include "tests/listen/listen_corpus.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -14,52 +16,73 @@ using namespace korvalin::listen_test;
 
 namespace {
 
-struct SetCase {
-    const char* name;
-    double rate;
-    bool saxophones; // rendered saxophones, or synthetic tones
-    int step;
-    int expectedCases;
-    double leastNamed;    // share of the notes named
-    int mostOctaveErrors; // cases with an octave reported at any time, the attack included
-};
-
-class ListenAccuracy : public ::testing::TestWithParam<SetCase> {};
-
-TEST_P(ListenAccuracy, NamesTunesAndSettlesQuickly) {
-    const SetCase& set = GetParam();
-    const std::vector<ListenCase> cases = set.saxophones ? RenderSaxophoneNotes(set.rate, set.step)
-                                                         : SyntheticTones(set.rate, set.step);
-    ASSERT_EQ(int(cases.size()), set.expectedCases) << "soundfont " << kGeneralMidiSoundfont;
-    PitchTrackerSettings settings;
-    settings.sampleRate = set.rate;
-    std::vector<CaseResult> results;
-    for (const ListenCase& c : cases) results.push_back(Evaluate(c, settings));
-    const Figures f = Summarise(cases, results);
-
-    std::string misnamed;
-    for (const std::string& m : f.misnamed) misnamed += "\n  " + m;
-    EXPECT_GE(f.namedShare, set.leastNamed) << f.named << " of " << f.cases << " named:" << misnamed;
-    EXPECT_LE(f.medianCents, 3.0);
-    EXPECT_GE(f.medianCents, 0.0);
-    EXPECT_LE(f.medianOnsetMs, 60.0);
-    EXPECT_GT(f.medianOnsetMs, 0.0);
-    EXPECT_LE(f.octaveErrors, set.mostOctaveErrors);
-    // No case may be far out of tune even when named.
-    EXPECT_LE(f.worstCents, 15.0);
-    RecordProperty("named", f.named);
-    RecordProperty("median_cents_x100", int(f.medianCents * 100));
-    RecordProperty("median_onset_ms_x10", int(f.medianOnsetMs * 10));
+std::string Misnamed(const Figures& f) {
+    std::string all;
+    for (const std::string& m : f.misnamed) all += "\n  " + m;
+    return all;
 }
 
-// The synthesizer's tenor sounds the octave below for the first 150 ms or so of its concert E4
-// to G4 (a subharmonic in the sample's attack, which the tracker hears as it is), and some other
-// attacks do so more briefly; so not every saxophone note is named, and octaves are reported
-// during attacks. The synthetic tones have no such attack.
-INSTANTIATE_TEST_SUITE_P(Sets, ListenAccuracy, ::testing::Values(
-    SetCase{"Saxophones", 44100, true, 3, 4 * 11, 0.95, 12},
-    SetCase{"Tones", 48000, false, 2, 34, 1.0, 0}),
-    [](const ::testing::TestParamInfo<SetCase>& info) { return std::string(info.param.name); });
+// Every written note Bb3 to F#6 of the four saxophones at 44.1 kHz and every semitone from concert
+// C2 to G7 as harmonic tones at 48 kHz: at least 99 % named, a median tuning error of at most
+// 3 cents and a median time from onset to the first steady note of at most 60 ms, over all of
+// them. The tones have no attack of their own, so each is named and none ever reports an octave.
+// Some of the synthesizer's tenor attacks really sound the octave below for longer than a note
+// takes to be named, so the saxophones alone may fall a little short of every note.
+TEST(ListenAccuracy, NamesTunesAndSettlesQuickly) {
+    struct Set {
+        const char* name;
+        double rate;
+        std::vector<ListenCase> cases;
+        std::vector<CaseResult> results;
+    };
+    Set sets[] = {{"saxophones", 44100, RenderSaxophoneNotes(44100), {}}, {"tones", 48000, SyntheticTones(48000), {}}};
+    ASSERT_EQ(sets[0].cases.size(), 4u * 33u) << "soundfont " << kGeneralMidiSoundfont;
+    ASSERT_EQ(sets[1].cases.size(), 68u);
+    std::vector<ListenCase> allCases;
+    std::vector<CaseResult> allResults;
+    for (Set& set : sets) {
+        PitchTrackerSettings settings;
+        settings.sampleRate = set.rate;
+        for (const ListenCase& c : set.cases) set.results.push_back(Evaluate(c, settings));
+        allCases.insert(allCases.end(), set.cases.begin(), set.cases.end());
+        allResults.insert(allResults.end(), set.results.begin(), set.results.end());
+        const Figures f = Summarise(set.cases, set.results);
+        // No set is far off on its own, and no note far out of tune even when named.
+        EXPECT_GE(f.namedShare, 0.97) << set.name << ": " << f.named << " of " << f.cases << Misnamed(f);
+        EXPECT_LE(f.medianCents, 3.0) << set.name;
+        EXPECT_LE(f.medianOnsetMs, 60.0) << set.name;
+        EXPECT_LE(f.worstCents, 15.0) << set.name;
+        // Once a note has been heard, a saxophone's strong second harmonic, or what is left of an
+        // attack, never shows as a jump of an octave away from it.
+        std::string jumped;
+        for (const std::string& j : f.octaveJumped) jumped += "\n  " + j;
+        EXPECT_EQ(f.octaveJumps, 0) << set.name << jumped;
+        RecordProperty(std::string(set.name) + "_named", f.named);
+    }
+
+    const Figures tones = Summarise(sets[1].cases, sets[1].results);
+    EXPECT_EQ(tones.named, tones.cases) << Misnamed(tones);
+    EXPECT_EQ(tones.octaveErrors, 0);
+    // The ends of the range: the baritone's low A (concert C2) and the top of the altissimo (G7).
+    for (int end : {36, 103}) {
+        const auto at = std::find_if(sets[1].cases.begin(), sets[1].cases.end(),
+                                     [&](const ListenCase& c) { return c.expectedNote == end; });
+        ASSERT_NE(at, sets[1].cases.end()) << end;
+        const CaseResult& r = sets[1].results[std::size_t(at - sets[1].cases.begin())];
+        EXPECT_TRUE(r.named) << at->label;
+        EXPECT_LE(r.medianCents, 3.0) << at->label;
+    }
+
+    const Figures all = Summarise(allCases, allResults);
+    EXPECT_GE(all.namedShare, 0.99) << all.named << " of " << all.cases << " named:" << Misnamed(all);
+    EXPECT_GE(all.medianCents, 0.0);
+    EXPECT_LE(all.medianCents, 3.0);
+    EXPECT_GT(all.medianOnsetMs, 0.0);
+    EXPECT_LE(all.medianOnsetMs, 60.0);
+    RecordProperty("named", all.named);
+    RecordProperty("median_cents_x100", int(all.medianCents * 100));
+    RecordProperty("median_onset_ms_x10", int(all.medianOnsetMs * 10));
+}
 
 // The yardstick of the tuning error: over the synthetic tones, whose frequency is known at every
 // sample, the demodulated phase gives the mean frequency of any stretch of the held note to within

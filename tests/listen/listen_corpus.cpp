@@ -259,7 +259,10 @@ CaseResult Evaluate(const ListenCase& c, const PitchTrackerSettings& settings, s
         }
         if (r.firstNote < 0) r.firstNote = p.midiNote;
         r.heard = true;
-        if (p.midiNote != c.expectedNote && (p.midiNote - c.expectedNote) % 12 == 0) r.octaveError = true;
+        if (p.midiNote != c.expectedNote && (p.midiNote - c.expectedNote) % 12 == 0) {
+            r.octaveError = true;
+            r.octaveAfterNote = r.octaveAfterNote || r.onsetToStableMs >= 0;
+        }
         if (p.midiNote != runNote) {
             runNote = p.midiNote;
             runStart = p.endSample;
@@ -291,11 +294,16 @@ Figures Summarise(const std::vector<ListenCase>& cases, const std::vector<CaseRe
         ++f.cases;
         f.firstNamed += r.firstNamed ? 1 : 0;
         f.octaveErrors += r.octaveError ? 1 : 0;
+        if (r.octaveAfterNote) {
+            ++f.octaveJumps;
+            f.octaveJumped.push_back(cases[i].label);
+        }
         if (r.named) {
             ++f.named;
         } else {
             f.misnamed.push_back(cases[i].label + ": named " + std::to_string(r.namedNote) + ", first heard "
                                  + std::to_string(r.firstNote) + (r.octaveError ? ", an octave error" : "")
+                                 + (r.octaveAfterNote ? ", an octave after the note" : "")
                                  + (r.early ? ", a note before the onset" : ""));
         }
         if (r.medianCents >= 0) cents.push_back(r.medianCents);

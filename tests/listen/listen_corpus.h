@@ -84,6 +84,8 @@ struct CaseResult {
                                  // before the onset
     bool firstNamed = false;     // the very first note reported was the expected one
     bool octaveError = false;    // a note whole octaves from the expected one was reported at all
+    bool octaveAfterNote = false; // a note whole octaves from the expected one was reported after
+                                  // the expected one: an octave jump away from the note heard
     bool early = false;          // a note was reported before the onset
     int firstNote = -1;          // the first note reported after the onset
     int namedNote = -1;          // the first note reported for 120 ms on end
@@ -98,12 +100,14 @@ struct Figures {
     int named = 0;
     int firstNamed = 0;          // cases whose very first note was the expected one
     int octaveErrors = 0;
+    int octaveJumps = 0;         // cases with an octave reported after the expected note
     double namedShare = 0;       // named / cases
     double medianCents = 0;      // median over cases of their median |error|
     double worstCents = 0;       // largest of the cases' median |error|
     double medianOnsetMs = 0;    // median over the cases heard
     double worstOnsetMs = 0;
     std::vector<std::string> misnamed; // labels of the cases not named, with what was heard
+    std::vector<std::string> octaveJumped; // labels of the cases with an octave after the note
 };
 Figures Summarise(const std::vector<ListenCase>& cases, const std::vector<CaseResult>& results);
 
