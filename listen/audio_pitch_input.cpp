@@ -266,16 +266,23 @@ bool AudioPitchInput::Open(const QAudioDevice& device, QString* why) {
         return refuse(line);
     }
     device_ = device;
+    // The server may move the stream of an input that goes to another input without a word to
+    // the source, so the list of inputs is watched: when the server says it changed, and twice a
+    // second besides, as not every server says so.
     devices_ = new QMediaDevices(this);
     connect(devices_, &QMediaDevices::audioInputsChanged, this, &AudioPitchInput::InputsChanged);
+    inputsWatch_ = new QTimer(this);
+    inputsWatch_->setInterval(500);
+    connect(inputsWatch_, &QTimer::timeout, this, &AudioPitchInput::InputsChanged);
+    inputsWatch_->start();
     return true;
 }
 
 void AudioPitchInput::Close() {
-    if (devices_) {
-        delete devices_;
-        devices_ = nullptr;
-    }
+    delete inputsWatch_;
+    inputsWatch_ = nullptr;
+    delete devices_;
+    devices_ = nullptr;
     if (!thread_) return;
     AudioCaptureWorker* worker = worker_;
     QMetaObject::invokeMethod(worker_, [worker] { worker->Stop(); }, Qt::BlockingQueuedConnection);

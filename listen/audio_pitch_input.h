@@ -19,6 +19,7 @@
 
 class QMediaDevices;
 class QThread;
+class QTimer;
 
 namespace korvalin {
 
@@ -64,6 +65,7 @@ private:
     QThread* thread_ = nullptr;
     AudioCaptureWorker* worker_ = nullptr; // lives on thread_
     QMediaDevices* devices_ = nullptr;
+    QTimer* inputsWatch_ = nullptr;
     QAudioDevice device_;
     double referenceA_ = kDefaultReferenceA;
     int silentLimitMs_ = 2000;
