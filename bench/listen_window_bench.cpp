@@ -2,6 +2,7 @@
 // the main window idle, with the Listen window open and capturing a saxophone note played into a
 // private PulseAudio server, and once the window is closed again.
 //   listen_window_bench [seconds per phase, 10 by default]
+#include "app/prompts.h"
 #include "app/window_registry.h"
 #include "bench/cpu_time.h"
 #include "listen/audio_pitch_input.h"
@@ -10,6 +11,7 @@
 #include "midi/midi_port.h"
 #include "tests/listen/listen_corpus.h"
 #include "tests/support/recording_midi_output.h"
+#include "tests/support/recording_prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,18 +38,26 @@ long RssKb() {
     return -1;
 }
 
-int Threads() { return int(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
+// The process's threads by name.
+QStringList ThreadNames() {
+    QStringList names;
+    for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        if (comm.open(QIODevice::ReadOnly)) names << QString::fromUtf8(comm.readAll().trimmed());
+    }
+    return names;
+}
 
 struct Phase {
     double cpuPercent;
     double rssMb;
-    int threads;
+    QStringList threads;
 };
 
 Phase Measure(int seconds) {
     const double before = bench::CpuSeconds();
     QTest::qWait(seconds * 1000);
-    return {100.0 * (bench::CpuSeconds() - before) / seconds, RssKb() / 1024.0, Threads()};
+    return {100.0 * (bench::CpuSeconds() - before) / seconds, RssKb() / 1024.0, ThreadNames()};
 }
 
 class PrivateServer {
@@ -101,15 +111,19 @@ int main(int argc, char** argv) {
 
     // The application with a recording output, so that only listening is measured.
     SetMidiOutput(std::make_shared<RecordingMidiOutput>());
+    SetPrompts(std::make_shared<RecordingPrompts>()); // the missing help file's warning waits for nobody
+    Form1::EndApplication() = [] {};
     Form1& f = Window<Form1>();
     f.show();
     QTest::qWait(1000);
     const Phase idle = Measure(seconds);
 
     // A source over the sink's monitor (the list of inputs leaves monitors out), as a microphone.
-    QProcess::execute("pactl", {"load-module", "module-remap-source", "master=korvalin_test.monitor",
-                                "source_name=korvalin_bench_microphone",
-                                "source_properties=device.description=Korvalin_bench_microphone"});
+    QProcess pactl;
+    pactl.start("pactl", {"load-module", "module-remap-source", "master=korvalin_test.monitor",
+                          "source_name=korvalin_bench_microphone",
+                          "source_properties=device.description=Korvalin_bench_microphone"});
+    pactl.waitForFinished(10000);
     QProcess player;
     player.start("pacat", {"--playback", "--raw", "--device=korvalin_test", "--format=float32le", "--rate=44100",
                            "--channels=1", raw.fileName()});
@@ -139,15 +153,17 @@ int main(int argc, char** argv) {
     const Phase closed = Measure(seconds);
 
     std::printf("Listening (window open, capturing a played note), %d s per phase:\n", seconds);
-    std::printf("  %-36s %6.2f %% of a core, RSS %6.1f MB, %d threads\n", "application idle", idle.cpuPercent,
-                idle.rssMb, idle.threads);
-    std::printf("  %-36s %6.2f %% of a core, RSS %6.1f MB, %d threads\n", "Listen window capturing", listening.cpuPercent,
-                listening.rssMb, listening.threads);
-    std::printf("  %-36s %6.2f %% of a core, RSS %6.1f MB, %d threads\n", "Listen window closed again",
-                closed.cpuPercent, closed.rssMb, closed.threads);
+    auto line = [](const char* what, const Phase& p) {
+        std::printf("  %-28s %6.2f %% of a core, RSS %6.1f MB, threads: %s\n", what, p.cpuPercent, p.rssMb,
+                    qPrintable(p.threads.join(", ")));
+    };
+    line("application idle", idle);
+    line("Listen window capturing", listening);
+    line("Listen window closed again", closed);
     std::printf("  listening costs %.2f %% of a core and %.1f MB; %d readings of the note; main window note %d\n",
                 listening.cpuPercent - idle.cpuPercent, listening.rssMb - idle.rssMb, heard, shownOnMain);
     DestroyAllWindows();
     SetMidiOutput(nullptr);
+    SetPrompts(nullptr);
     return 0;
 }
