@@ -221,7 +221,11 @@ void ListenWindow::OpenBeside() {
     // Listens again on the input chosen before, when it is there now.
     const QString remembered = RememberedSettings().value("listen/input").toString();
     ListInputs();
-    if (remembered.isEmpty()) return;
+    if (remembered.isEmpty()) {
+        if (inputChooser_->count() == 1)
+            ShowStatus(QStringLiteral("No audio or MIDI input was found; connect one, then open the list again."));
+        return;
+    }
     const int index = inputChooser_->findData(remembered);
     if (index < 0) {
         ShowStatus(QStringLiteral("The input \"%1\" is not there now; choose another.")
