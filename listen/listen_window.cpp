@@ -12,7 +12,7 @@
 #include "scales/scale_catalogue.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
+#include <QHideEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -394,14 +394,11 @@ void ListenWindow::ShowStatus(const QString& line) {
 
 void ListenWindow::Remember() const { RememberedSettings().setValue("listen/geometry", saveGeometry()); }
 
-void ListenWindow::closeEvent(QCloseEvent* event) {
-    Remember();
-    QWidget::closeEvent(event);
-}
-
 void ListenWindow::hideEvent(QHideEvent* event) {
-    // Nothing listens while the window is closed (or the application ends, which hides it).
+    // Nothing listens while the window is closed (or the application ends, which hides it), and
+    // where it stood is kept for the next run.
     if (!event->spontaneous()) {
+        Remember();
         StopListening();
         {
             const QSignalBlocker block(inputChooser_);

@@ -66,7 +66,6 @@ signals:
     void heard(korvalin::HeardNote note);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
