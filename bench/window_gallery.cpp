@@ -4,6 +4,7 @@
 #include "app/korvalin1.h"
 #include "app/prompts.h"
 #include "app/window_registry.h"
+#include "listen/listen_window.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "midi/midi_control.h"
@@ -23,6 +24,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QTimer>
 #include <QTest>
 
 using namespace korvalin;
@@ -40,6 +42,8 @@ void Save(QWidget& w, const QString& name) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The Listen window lists the audio inputs: never those of the desktop's own server.
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) qputenv("PULSE_SERVER", "unix:/nonexistent/korvalin-gallery");
     QApplication app(argc, argv);
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery");
     QDir().mkpath(g_out);
@@ -108,6 +112,23 @@ int main(int argc, char** argv) {
     Find<QAction>(f, "PrintScale")->trigger();
     Window<Form12>().resize(1280, 900);
     Save(Window<Form12>(), "scale_page");
+    // Listening: a note heard a little sharp on the alto, then an input that went away.
+    f.Alto_Click();
+    Find<QTimer>(f, "Timer2")->stop();
+    f.Timer2_Timer();
+    QTest::qWait(ListenWindow::kOwnSoundTailMs + 100); // the application's own note has died away
+    Find<QAction>(f, "ListenItem")->trigger();
+    ListenWindow& listen = Window<ListenWindow>();
+    listen.Heard(HeardNote{true, 52, 7.4, false, 0});
+    Save(listen, "listen_note");
+    for (int i = 0; i < 12; ++i) { // the needle settles over a few readings
+        listen.Heard(HeardNote{true, 49, -27, false, 0});
+        QTest::qWait(60);
+    }
+    Save(listen, "listen_flat");
+    listen.InputFailed("The input \"USB microphone\" went away.");
+    Save(listen, "listen_failed");
+    listen.close();
     HelpWindow help;
     help.ShowContents();
     help.resize(900, 700);

@@ -86,6 +86,7 @@ public:
     void PAltiChart_Click();
     void PFingChart_Click();
     void MControl_Click();
+    void OpenListenWindow(); // Sounds > Listen (listen/)
     void Top5Menu_Click();
     void TransMenu_Click();
     void Scale_Wheel_Click();
@@ -112,6 +113,7 @@ public:
     // Scale mode: the chosen scale's picture and name and "Start", "Stop", "Speed", "Loop" and
     // "End" in place of "Scales" and "V1" to "V4".
     void SetScaleMode(bool on);
+    bool InScaleMode() const { return scaleMode_; }
     // What stands in the semitone place: "Sharpen" and "Flatten", nothing (a scale chosen but not
     // yet started) or "Next Note" (a scale playing).
     enum class StepButtons { Semitones, None, NextNote };
@@ -194,6 +196,7 @@ private:
     QAction* Baritone = nullptr;
     QAction* SDisplay = nullptr;
     QAction* MControl = nullptr;
+    QAction* ListenItem = nullptr;
     QAction* Top5Menu = nullptr;
     QAction* TransMenu = nullptr;
     QAction* Scale_Wheel = nullptr;

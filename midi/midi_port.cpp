@@ -2,6 +2,8 @@
 
 #include "app/korvalin1.h"
 
+#include <chrono>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -20,20 +22,32 @@ std::set<std::pair<int, int>>& Held() {
     return held;
 }
 
+// When the last held note ended; unset until a note has sounded.
+std::chrono::steady_clock::time_point g_lastSounded{};
+bool g_everSounded = false;
+
+void NoteSilenceFrom(bool wasSounding) {
+    if (wasSounding && Held().empty()) g_lastSounded = std::chrono::steady_clock::now();
+}
+
 void NoteWhatSounds(uint32_t message) {
     const int status = int(message & 0xFF);
     const int channel = status & 0x0F;
     const int data1 = int((message >> 8) & 0x7F);
     const int data2 = int((message >> 16) & 0x7F);
     std::set<std::pair<int, int>>& held = Held();
+    const bool wasSounding = !held.empty();
     if ((status & 0xF0) == kNoteOnStatus) {
-        if (data2 > 0)
+        if (data2 > 0) {
             held.insert({channel, data1});
-        else
+            g_everSounded = true;
+        } else {
             held.erase({channel, data1});
+        }
     } else if ((status & 0xF0) == kControlChangeStatus && data1 == kAllNotesOffController) {
         std::erase_if(held, [channel](const std::pair<int, int>& h) { return h.first == channel; });
     }
+    NoteSilenceFrom(wasSounding);
 }
 
 void Send(int32_t status, int32_t data1, int32_t data2) {
@@ -55,7 +69,9 @@ uint32_t PackMidiMessage(int32_t status, int32_t data1, int32_t data2) {
 
 void SetMidiOutput(std::shared_ptr<MidiOutput> output) {
     Device() = output ? std::move(output) : std::make_shared<SilentMidiOutput>();
+    const bool wasSounding = !Held().empty();
     Held().clear();
+    NoteSilenceFrom(wasSounding);
 }
 
 std::shared_ptr<MidiOutput> CurrentMidiOutput() { return Device(); }
@@ -103,8 +119,17 @@ void CloseMidiOut() {
     SendMidiControlChange(kAllNotesOffController, 0);
     for (int c : others) Send(kControlChangeStatus + c, kAllNotesOffController, 0);
     Device()->Close();
+    const bool wasSounding = !Held().empty();
     Held().clear();
+    NoteSilenceFrom(wasSounding);
     KORVALIN1.MidiOutHandle = 0;
+}
+
+int64_t MsSinceNotesSounded() {
+    if (!Held().empty()) return 0;
+    if (!g_everSounded) return std::numeric_limits<int64_t>::max();
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now() - g_lastSounded).count();
 }
 
 } // namespace korvalin

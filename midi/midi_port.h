@@ -59,6 +59,11 @@ void SendMidiControlChange(int32_t controller, int32_t value);
 // Silences the current device (see MidiOutput) and closes it. MidiReady keeps its value.
 void CloseMidiOut();
 
+// How long ago the port last had a note sounding, in milliseconds of the steady clock: 0 while a
+// note it started has not ended, and a very large number when none ever sounded. Listening uses
+// it to leave out what the microphone hears of the application's own notes and their tails.
+int64_t MsSinceNotesSounded();
+
 // A device that fails to open and drops everything: the port's state before a device is chosen.
 class SilentMidiOutput : public MidiOutput {
 public:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/window_registry.h"
+#include "listen/listen_window.h"
 #include "main_window/form1.h"
 #include "midi/midi_control.h"
 #include "printing/form12.h"
@@ -47,6 +48,7 @@ inline std::vector<WindowCase> EveryWindow() {
         {"Reed", &OpenWindow<Form10>, "Reed"},
         {"ScalePage", &OpenWindow<Form12>, "PrintScale"},
         {"Help", &OpenWindow<HelpWindow>, "Korvalin Help"},
+        {"Listen", &OpenWindow<ListenWindow>, "Listen"},
     };
 }
 

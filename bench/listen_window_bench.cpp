@@ -1,0 +1,169 @@
+// What listening costs the application: processor time (all threads) and resident memory with
+// the main window idle, with the Listen window open and capturing a saxophone note played into a
+// private PulseAudio server, and once the window is closed again.
+//   listen_window_bench [seconds per phase, 10 by default]
+#include "app/prompts.h"
+#include "app/window_registry.h"
+#include "bench/cpu_time.h"
+#include "listen/audio_pitch_input.h"
+#include "listen/listen_window.h"
+#include "main_window/form1.h"
+#include "midi/midi_port.h"
+#include "tests/listen/listen_corpus.h"
+#include "tests/support/recording_midi_output.h"
+#include "tests/support/recording_prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+using namespace korvalin;
+
+namespace {
+
+long RssKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+// The process's threads by name.
+QStringList ThreadNames() {
+    QStringList names;
+    for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        if (comm.open(QIODevice::ReadOnly)) names << QString::fromUtf8(comm.readAll().trimmed());
+    }
+    return names;
+}
+
+struct Phase {
+    double cpuPercent;
+    double rssMb;
+    QStringList threads;
+};
+
+Phase Measure(int seconds) {
+    const double before = bench::CpuSeconds();
+    QTest::qWait(seconds * 1000);
+    return {100.0 * (bench::CpuSeconds() - before) / seconds, RssKb() / 1024.0, ThreadNames()};
+}
+
+class PrivateServer {
+public:
+    PrivateServer() {
+        char folder[] = "/tmp/korvalin-bench-pulse.XXXXXX";
+        if (!mkdtemp(folder)) return;
+        folder_ = folder;
+        FILE* out = popen(("'" KORVALIN_PULSE_SCRIPT "' start '" + folder_ + "' 2>/dev/null").c_str(), "r");
+        if (!out) return;
+        char line[512] = {};
+        if (fgets(line, sizeof line, out)) address_ = std::string(line, std::strcspn(line, "\n"));
+        if (pclose(out) != 0) address_.clear();
+    }
+    ~PrivateServer() {
+        if (!folder_.empty())
+            std::system(("'" KORVALIN_PULSE_SCRIPT "' stop '" + folder_ + "' > /dev/null 2>&1").c_str());
+    }
+    const std::string& Address() const { return address_; }
+
+private:
+    std::string folder_, address_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const PrivateServer server;
+    if (server.Address().empty()) {
+        std::fprintf(stderr, "the private PulseAudio server could not be started\n");
+        return 1;
+    }
+    setenv("PULSE_SERVER", server.Address().c_str(), 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // the user's settings stay untouched
+    QApplication app(argc, argv);
+
+    // The note to hear: an alto's written Bb0, rendered, played over and over into the sink.
+    std::vector<float> note;
+    for (listen_test::ListenCase& c : listen_test::RenderSaxophoneNotes(44100, 12))
+        if (c.label.rfind("alto", 0) == 0 && c.expectedNote == 61) note = c.samples;
+    QFile raw(config.filePath("note.raw"));
+    if (note.empty() || !raw.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "the saxophone note could not be rendered\n");
+        return 1;
+    }
+    for (int i = 0; i < 3 * seconds; ++i) raw.write(reinterpret_cast<const char*>(note.data()), qint64(note.size() * 4));
+    raw.close();
+
+    // The application with a recording output, so that only listening is measured.
+    SetMidiOutput(std::make_shared<RecordingMidiOutput>());
+    SetPrompts(std::make_shared<RecordingPrompts>()); // the missing help file's warning waits for nobody
+    Form1::EndApplication() = [] {};
+    Form1& f = Window<Form1>();
+    f.show();
+    QTest::qWait(1000);
+    const Phase idle = Measure(seconds);
+
+    // A source over the sink's monitor (the list of inputs leaves monitors out), as a microphone.
+    QProcess pactl;
+    pactl.start("pactl", {"load-module", "module-remap-source", "master=korvalin_test.monitor",
+                          "source_name=korvalin_bench_microphone",
+                          "source_properties=device.description=Korvalin_bench_microphone"});
+    pactl.waitForFinished(10000);
+    QProcess player;
+    player.start("pacat", {"--playback", "--raw", "--device=korvalin_test", "--format=float32le", "--rate=44100",
+                           "--channels=1", raw.fileName()});
+    f.findChild<QAction*>("ListenItem")->trigger();
+    ListenWindow& w = Window<ListenWindow>();
+    QString monitor;
+    for (int i = 0; i < 100 && monitor.isEmpty(); ++i) {
+        for (const QAudioDevice& d : AudioPitchInput::Inputs())
+            if (d.id() == "korvalin_bench_microphone") monitor = d.description();
+        if (monitor.isEmpty()) QTest::qWait(100);
+    }
+    w.ListInputs();
+    if (monitor.isEmpty() || !w.ChooseInput(monitor) || !w.Listening()) {
+        std::fprintf(stderr, "the sink's monitor could not be captured\n");
+        return 1;
+    }
+    int heard = 0;
+    QObject::connect(&w, &ListenWindow::heard, [&heard](const HeardNote& n) { heard += n.hasNote && n.concertMidi == 61; });
+    QTest::qWait(1000);
+    const Phase listening = Measure(seconds);
+    const int shownOnMain = f.CurrentNote;
+
+    w.close();
+    player.kill();
+    player.waitForFinished(5000);
+    QTest::qWait(1000);
+    const Phase closed = Measure(seconds);
+
+    std::printf("Listening (window open, capturing a played note), %d s per phase:\n", seconds);
+    auto line = [](const char* what, const Phase& p) {
+        std::printf("  %-28s %6.2f %% of a core, RSS %6.1f MB, threads: %s\n", what, p.cpuPercent, p.rssMb,
+                    qPrintable(p.threads.join(", ")));
+    };
+    line("application idle", idle);
+    line("Listen window capturing", listening);
+    line("Listen window closed again", closed);
+    std::printf("  listening costs %.2f %% of a core and %.1f MB; %d readings of the note; main window note %d\n",
+                listening.cpuPercent - idle.cpuPercent, listening.rssMb - idle.rssMb, heard, shownOnMain);
+    DestroyAllWindows();
+    SetMidiOutput(nullptr);
+    SetPrompts(nullptr);
+    return 0;
+}

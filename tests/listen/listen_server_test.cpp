@@ -1,0 +1,204 @@
+// Listening through a real audio server: the private PulseAudio server of the test run
+// (PULSE_SERVER). A null sink of this test's own has its monitor made the default source; a
+// rendered saxophone note played into the sink is what the microphone hears. The Listen window
+// must name it and the main window show it; the source going away while it is captured must be
+// said in one line, and choosing it again once it is back must work, while the rest of the
+// application goes on.
+#include "listen/audio_pitch_input.h"
+#include "listen/listen_meters.h"
+#include "listen/listen_window.h"
+#include "tests/listen/listen_corpus.h"
+#include "tests/support/find_control.h"
+#include "tests/support/gui_test.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+using namespace korvalin;
+
+namespace {
+
+// The sink the note is played into, and a source fed by its monitor: the desktop's list of
+// inputs leaves monitors out, as a person choosing a microphone wants it.
+constexpr const char* kSink = "korvalin_listen";
+const QByteArray kMicrophone = "korvalin_listen_microphone";
+
+std::optional<QString> Pactl(const QStringList& arguments) {
+    QProcess p;
+    p.start("pactl", arguments);
+    if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return std::nullopt;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+bool WaitFor(const std::function<bool()>& condition, int seconds) {
+    for (int i = 0; i < seconds * 20; ++i) {
+        if (condition()) return true;
+        QTest::qWait(50);
+    }
+    return condition();
+}
+
+std::optional<QAudioDevice> Microphone() {
+    for (const QAudioDevice& d : AudioPitchInput::Inputs())
+        if (d.id() == kMicrophone) return d;
+    return std::nullopt;
+}
+
+// Threads of this process named as the capture thread names itself.
+int CaptureThreads() {
+    int n = 0;
+    for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "Listening") ++n;
+    }
+    return n;
+}
+
+class ListenThroughServer : public GuiTest<> {
+protected:
+    void SetUp() override {
+        const char* server = std::getenv("PULSE_SERVER");
+        ASSERT_TRUE(server && *server && Pactl({"info"}))
+            << "no PulseAudio server reachable through PULSE_SERVER; `./korvalin test` starts a private one";
+        QSettings("Korvalin", "Korvalin").clear();
+        GuiTest::SetUp();
+        previousSource = Pactl({"get-default-source"}).value_or(QString());
+        LoadSink();
+
+        // An alto's written Bb1 (MIDI 70, concert Db, MIDI 61), rendered by the built-in synthesizer.
+        for (listen_test::ListenCase& c : listen_test::RenderSaxophoneNotes(44100, 12))
+            if (c.label.rfind("alto", 0) == 0 && c.expectedNote == 61) note = std::move(c.samples);
+        ASSERT_FALSE(note.empty()) << "the saxophone note could not be rendered (no soundfont?)";
+        ASSERT_TRUE(folder.isValid());
+        QFile raw(folder.filePath("note.raw"));
+        ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+        for (int repeat = 0; repeat < 4; ++repeat) // a few seconds of the note, again and again
+            raw.write(reinterpret_cast<const char*>(note.data()), qint64(note.size() * sizeof(float)));
+    }
+    void TearDown() override {
+        player.kill();
+        player.waitForFinished(5000);
+        GuiTest::TearDown();
+        UnloadSink();
+        if (!previousSource.isEmpty()) Pactl({"set-default-source", previousSource});
+        QSettings("Korvalin", "Korvalin").clear();
+    }
+
+    void LoadSink() {
+        const std::optional<QString> index =
+            Pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(kSink),
+                   "sink_properties=device.description=Korvalin_listen"});
+        ASSERT_TRUE(index.has_value()) << "the null sink could not be loaded";
+        module = *index;
+        // Goes with the sink when the sink's module is unloaded.
+        const std::optional<QString> remap = Pactl({"load-module", "module-remap-source", QStringLiteral("master=%1.monitor").arg(kSink),
+                           QStringLiteral("source_name=%1").arg(QString::fromUtf8(kMicrophone)),
+                           "source_properties=device.description=Korvalin_listen_microphone"});
+        ASSERT_TRUE(remap.has_value()) << "the source over the sink's monitor could not be loaded";
+        remapModule = *remap;
+        ASSERT_TRUE(Pactl({"set-default-source", QString::fromUtf8(kMicrophone)}));
+    }
+    // The sink goes, and with it its monitor and the source over it (which unloads itself).
+    void UnloadSink() {
+        if (!module.isEmpty()) Pactl({"unload-module", module});
+        module.clear();
+        if (!remapModule.isEmpty()) Pactl({"unload-module", remapModule}); // already gone, normally
+        remapModule.clear();
+    }
+
+    // Plays the rendered note into the sink (the player ends on its own).
+    void Play() {
+        player.kill();
+        player.waitForFinished(5000);
+        player.start("pacat", {"--playback", "--raw", QStringLiteral("--device=%1").arg(kSink), "--format=float32le",
+                               "--rate=44100", "--channels=1", folder.filePath("note.raw")});
+        ASSERT_TRUE(player.waitForStarted(5000));
+    }
+
+    // Chooses the source in the Listen window as a person would, by its caption.
+    void ChooseMicrophone(ListenWindow& w) {
+        std::optional<QAudioDevice> microphone;
+        ASSERT_TRUE(WaitFor([&] { return (microphone = Microphone()).has_value(); }, 20)) << "the source is not listed";
+        w.ListInputs();
+        ASSERT_TRUE(w.ChooseInput(microphone->description()));
+        ASSERT_TRUE(w.Listening()) << Find<QLabel>(w, "statusLine")->text().toStdString();
+    }
+
+    QString previousSource, module, remapModule;
+    std::vector<float> note;
+    QTemporaryDir folder;
+    QProcess player;
+};
+
+TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAgainWhenItIsBack) {
+    Form1& f = Window<Form1>();
+    f.show();
+    Find<QAction>(f, "ListenItem")->trigger();
+    ListenWindow& w = Window<ListenWindow>();
+    QSignalSpy spy(&w, &ListenWindow::heard);
+    midi->Clear();
+
+    ChooseMicrophone(w);
+    EXPECT_EQ(CaptureThreads(), 1);
+    Play();
+    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30))
+        << "the main window shows note " << f.CurrentNote << "; the Listen window heard "
+        << Find<QLabel>(w, "writtenNote")->text().toStdString();
+    EXPECT_EQ(Find<QLabel>(f, "Label1")->text().simplified(), "Bb1 (A#)");
+    EXPECT_TRUE(std::any_of(spy.begin(), spy.end(), [](const QList<QVariant>& args) {
+        const HeardNote n = args.at(0).value<HeardNote>();
+        return n.hasNote && n.concertMidi == 61 && !n.fromMidi;
+    }));
+    EXPECT_TRUE(WaitFor([&] { return Find<LevelMeter>(w, "levelMeter")->Level() > -50; }, 10))
+        << "the level meter never moved";
+    for (const auto& e : midi->events)
+        EXPECT_FALSE(e.kind == RecordingMidiOutput::Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0)
+            << "listening sounded note " << int(e.Data1());
+
+    // The source goes while it is captured: one line says so, and listening has ended.
+    player.kill();
+    player.waitForFinished(5000);
+    UnloadSink();
+    QLabel* status = Find<QLabel>(w, "statusLine");
+    EXPECT_TRUE(WaitFor([&] { return status->isVisible(); }, 20)) << "the Listen window said nothing";
+    EXPECT_FALSE(status->text().isEmpty());
+    EXPECT_FALSE(status->text().contains('\n'));
+    EXPECT_FALSE(w.Listening());
+    EXPECT_TRUE(WaitFor([] { return CaptureThreads() == 0; }, 5)) << "the capture thread is still there";
+    EXPECT_EQ(Find<QComboBox>(w, "inputChooser")->currentText(), "Not listening");
+
+    // The rest of the application goes on.
+    f.Command5_Click();
+    EXPECT_EQ(f.CurrentNote, 89) << "Sharpen from Bb1 gives B1";
+    EXPECT_FALSE(midi->Sent().empty());
+    f.Timer2_Timer();
+
+    // The source is back: chosen again, it is heard again.
+    LoadSink();
+    f.DisplayNote(73);
+    ChooseMicrophone(w);
+    EXPECT_FALSE(status->isVisible());
+    QTest::qWait(ListenWindow::kOwnSoundTailMs);
+    Play();
+    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30)) << "not heard after the source came back";
+
+    // Closed, the window listens no more and leaves no thread behind.
+    w.close();
+    EXPECT_FALSE(w.Listening());
+    // Joined already; the system lets go of a joined thread a moment later.
+    EXPECT_TRUE(WaitFor([] { return CaptureThreads() == 0; }, 5)) << "the capture thread is still there";
+}
+
+} // namespace
