@@ -5,8 +5,6 @@
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
-#include <iostream>
-#include <sstream>
 
 namespace korvalin {
 namespace {
@@ -23,25 +21,6 @@ void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) noexcept {
     }
 }
 
-// RtMidi reports problems met while it is being constructed on std::cerr, before an error callback
-// can be set: those lines are taken into the diagnostics instead.
-class CaptureCerr {
-public:
-    CaptureCerr() : previous_(std::cerr.rdbuf(text_.rdbuf())) {}
-    ~CaptureCerr() {
-        std::cerr.rdbuf(previous_);
-        std::string text = text_.str();
-        text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-        if (!text.empty()) NoteAudioDiagnostic("rtmidi: " + text);
-    }
-    CaptureCerr(const CaptureCerr&) = delete;
-    CaptureCerr& operator=(const CaptureCerr&) = delete;
-
-private:
-    std::ostringstream text_;
-    std::streambuf* previous_;
-};
-
 bool Compiled(RtMidi::Api api) {
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
@@ -54,7 +33,7 @@ std::unique_ptr<RtMidiOut> Connect(PortSystem system) {
     const RtMidi::Api api = ApiOf(system);
     // Asking for a system that is not compiled in would make RtMidi fall back to another one.
     if (!Compiled(api)) return nullptr;
-    CaptureCerr capture;
+    CerrToAudioDiagnostics capture("rtmidi: ");
     try {
         auto out = std::make_unique<RtMidiOut>(api, kClientName);
         out->setErrorCallback(&RtMidiMessage, nullptr);
