@@ -26,7 +26,8 @@ case "${1:-}" in
     name="korvalin_test_$$_$(od -An -N4 -tx4 /dev/urandom | tr -d ' ')"
     echo "$name" > "$dir/name"
     # Started in a session of its own, so that a terminal's Ctrl+C reaches it only through stop; no
-    # session bus (no device reservation, no D-Bus server start), the dummy driver at a period of 21 ms (few wake-ups; the tests wait for order, not speed).
+    # session bus (no device reservation, no D-Bus server start); the dummy driver at a period of
+    # 21 ms, for few wake-ups (the tests wait for order, not speed).
     env -u DBUS_SESSION_BUS_ADDRESS -u JACK_DEFAULT_SERVER JACK_NO_AUDIO_RESERVATION=1 JACK_NO_START_SERVER=1 \
       setsid jackd --no-realtime --name "$name" --silent -d dummy -r 48000 -p 1024 \
       < /dev/null > "$dir/log" 2>&1 &
