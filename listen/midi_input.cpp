@@ -9,7 +9,9 @@
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <mutex>
 
 namespace korvalin {
 namespace {
@@ -117,7 +119,14 @@ struct MidiNoteInput::Connection {
     jack_client_t* watch = nullptr; // JACK only
     std::unique_ptr<RtMidiIn> in;
 
+    // Set on JACK's thread when the server has gone.
+    std::atomic<bool> serverGone{false};
+
     ~Connection() {
+        if (serverGone) {
+            Abandon();
+            return;
+        }
         if (in) {
             CerrToAudioDiagnostics capture("rtmidi: ");
             try {
@@ -129,6 +138,18 @@ struct MidiNoteInput::Connection {
             in.reset();
         }
         if (watch) jack_client_close(watch);
+    }
+
+    // Clients of a JACK server that has stopped are never closed: once the process has tried to
+    // reach a server again (listing the ports, say) and failed, libjack crashes closing them. Their
+    // threads ended with the server; they are kept here, reachable, for the rest of the run.
+    void Abandon() {
+        static std::mutex mutex;
+        static auto* kept = new std::vector<std::pair<RtMidiIn*, jack_client_t*>>;
+        if (in) in->cancelCallback();
+        std::lock_guard lock(mutex);
+        kept->emplace_back(in.release(), watch);
+        watch = nullptr;
     }
 
     static void OnMessage(double, std::vector<unsigned char>* message, void* data) noexcept {
@@ -149,6 +170,7 @@ struct MidiNoteInput::Connection {
 
     static void OnServerGone(void* data) noexcept {
         auto* c = static_cast<Connection*>(data);
+        c->serverGone = true;
         MidiNoteInput* owner = c->owner;
         const uint64_t generation = c->generation;
         try {

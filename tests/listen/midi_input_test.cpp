@@ -291,6 +291,10 @@ TEST(MidiInputServer, StoppingItWhileOpenFails) {
         EXPECT_TRUE(player.NoteOn(0, 66, 100));
         EXPECT_TRUE(Until([&] { return heard.notes.size() == 1; }));
         stop();
+        // Listing before the input has been told (a failed attempt to reach the server) must not
+        // make its closing crash afterwards.
+        QThread::msleep(300);
+        EXPECT_TRUE(MidiInputPorts().empty());
         EXPECT_TRUE(Until([&] { return !heard.failures.empty(); }));
         EXPECT_FALSE(input.IsOpen());
         EXPECT_EQ(heard.failures, std::vector<QString>{"The JACK server stopped; choose the input again."});
