@@ -1,6 +1,7 @@
 #include "listen/midi_input.h"
 
 #include "midi/audio_diagnostics.h"
+#include "midi/jack_watch.h"
 #include "midi/port_output.h"
 
 #include <QMetaObject>
@@ -9,18 +10,13 @@
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <mutex>
 
 namespace korvalin {
 namespace {
 
 constexpr const char* kClientName = "Korvalin";
 constexpr const char* kPortName = "Listen in";
-// A client with no ports that only watches the JACK server for the input: whether it stops, and
-// whether the port listened to goes away. RtMidi's own client tells neither.
-constexpr const char* kWatchName = "Korvalin watch";
 
 constexpr const char* kAlsa = "ALSA";
 constexpr const char* kJack = "JACK";
@@ -115,83 +111,45 @@ std::vector<MidiInputPort> MidiInputPorts() {
 struct MidiNoteInput::Connection {
     MidiNoteInput* owner = nullptr;
     uint64_t generation = 0;
-    std::string source;            // the port listened to
-    jack_client_t* watch = nullptr; // JACK only
+    std::string source;               // the port listened to
+    std::unique_ptr<JackWatch> watch; // JACK only
     std::unique_ptr<RtMidiIn> in;
 
-    // Set on JACK's thread when the server has gone.
-    std::atomic<bool> serverGone{false};
-
     ~Connection() {
-        if (serverGone) {
-            Abandon();
-            return;
-        }
-        if (in) {
-            CerrToAudioDiagnostics capture("rtmidi: ");
-            try {
-                in->cancelCallback();
+        if (!in) return;
+        CerrToAudioDiagnostics capture("rtmidi: ");
+        try {
+            in->cancelCallback();
+            if (watch && watch->ServerStopped())
+                KeepClientOfStoppedServer(std::shared_ptr<RtMidiIn>(std::move(in)));
+            else
                 in->closePort();
-            } catch (const RtMidiError& e) {
-                NoteAudioDiagnostic("rtmidi: " + e.getMessage());
-            }
-            in.reset();
+        } catch (const RtMidiError& e) {
+            NoteAudioDiagnostic("rtmidi: " + e.getMessage());
         }
-        if (watch) jack_client_close(watch);
+        in.reset();
     }
 
-    // Clients of a JACK server that has stopped are never closed: once the process has tried to
-    // reach a server again (listing the ports, say) and failed, libjack crashes closing them. Their
-    // threads ended with the server; they are kept here, reachable, for the rest of the run.
-    void Abandon() {
-        static std::mutex mutex;
-        static auto* kept = new std::vector<std::pair<RtMidiIn*, jack_client_t*>>;
-        if (in) in->cancelCallback();
-        std::lock_guard lock(mutex);
-        kept->emplace_back(in.release(), watch);
-        watch = nullptr;
-    }
-
-    static void OnMessage(double, std::vector<unsigned char>* message, void* data) noexcept {
-        if (!message || message->empty()) return;
-        auto* c = static_cast<Connection*>(data);
-        const unsigned char status = (*message)[0];
-        const unsigned char data1 = message->size() > 1 ? (*message)[1] & 0x7F : 0;
-        const unsigned char data2 = message->size() > 2 ? (*message)[2] & 0x7F : 0;
-        const int64_t ms = NowMs();
-        MidiNoteInput* owner = c->owner;
-        const uint64_t generation = c->generation;
+    // Queues a call of the input's to its thread, unless the connection has been closed by then.
+    template <class Call>
+    void Queue(Call call) noexcept {
+        MidiNoteInput* input = owner;
+        const uint64_t tag = generation;
         try {
             QMetaObject::invokeMethod(
-                owner, [=] { owner->Take(generation, status, data1, data2, ms); }, Qt::QueuedConnection);
-        } catch (...) {
-        }
-    }
-
-    static void OnServerGone(void* data) noexcept {
-        auto* c = static_cast<Connection*>(data);
-        c->serverGone = true;
-        MidiNoteInput* owner = c->owner;
-        const uint64_t generation = c->generation;
-        try {
-            QMetaObject::invokeMethod(
-                owner,
-                [=] { owner->Lose(generation, QStringLiteral("The JACK server stopped; choose the input again.")); },
+                input, [input, tag, call] { if (tag == input->generation_ && input->connection_) call(input); },
                 Qt::QueuedConnection);
         } catch (...) {
         }
     }
 
-    static void OnPortRegistration(jack_port_id_t, int registered, void* data) noexcept {
-        if (registered) return;
-        auto* c = static_cast<Connection*>(data);
-        MidiNoteInput* owner = c->owner;
-        const uint64_t generation = c->generation;
-        try {
-            QMetaObject::invokeMethod(
-                owner, [=] { owner->CheckSourceStillThere(generation); }, Qt::QueuedConnection);
-        } catch (...) {
-        }
+    static void OnMessage(double, std::vector<unsigned char>* message, void* data) noexcept {
+        if (!message || message->empty()) return;
+        const unsigned char status = (*message)[0];
+        const unsigned char data1 = message->size() > 1 ? (*message)[1] & 0x7F : 0;
+        const unsigned char data2 = message->size() > 2 ? (*message)[2] & 0x7F : 0;
+        const int64_t ms = NowMs();
+        static_cast<Connection*>(data)->Queue([=](MidiNoteInput* input) { input->Take(status, data1, data2, ms); });
     }
 };
 
@@ -227,14 +185,16 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     connection->source = port.name;
 
     if (jack) {
-        QuietSoundLibraries();
-        jack_status_t status{};
-        connection->watch = jack_client_open(kWatchName, JackNoStartServer, &status);
+        Connection* c = connection.get();
+        connection->watch = JackWatch::Start(
+            {.serverStopped =
+                 [c] {
+                     c->Queue([](MidiNoteInput* input) {
+                         input->Lose(QStringLiteral("The JACK server stopped; choose the input again."));
+                     });
+                 },
+             .portGone = [c] { c->Queue([](MidiNoteInput* input) { input->CheckSourceStillThere(); }); }});
         if (!connection->watch) return fail(QStringLiteral("No JACK server is running; start it, or choose another input."));
-        jack_on_shutdown(connection->watch, &Connection::OnServerGone, connection.get());
-        jack_set_port_registration_callback(connection->watch, &Connection::OnPortRegistration, connection.get());
-        if (jack_activate(connection->watch) != 0)
-            return fail(QStringLiteral("The JACK server did not answer; choose the input again."));
     }
 
     connection->in = Client(api);
@@ -261,7 +221,7 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     }
     // RtMidi does not say whether its JACK connection was made (a port gone between the listing and
     // now): the watch looks at the port's connections. One that goes later is caught by the watch.
-    if (jack ? !Connected(connection->watch, port.name) : !connection->in->isPortOpen())
+    if (jack ? !Connected(connection->watch->Client(), port.name) : !connection->in->isPortOpen())
         return fail(QStringLiteral("The MIDI input %1 could not be opened%2")
                         .arg(Quoted(port.name), error.empty() ? QStringLiteral(".") : ": " + OneLine(error)));
 
@@ -269,8 +229,7 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     return true;
 }
 
-void MidiNoteInput::Take(uint64_t generation, unsigned char status, unsigned char data1, unsigned char data2, int64_t ms) {
-    if (generation != generation_ || !connection_) return;
+void MidiNoteInput::Take(unsigned char status, unsigned char data1, unsigned char data2, int64_t ms) {
     const int kind = status & 0xF0, channel = status & 0x0F;
     auto release = [&](auto which) {
         std::erase_if(held_, which);
@@ -302,8 +261,7 @@ void MidiNoteInput::Emit(int64_t ms) {
     emit heard(note);
 }
 
-void MidiNoteInput::Lose(uint64_t generation, const QString& line) {
-    if (generation != generation_ || !connection_) return;
+void MidiNoteInput::Lose(const QString& line) {
     const bool sounding = shown_ >= 0;
     Close();
     // Whatever was held is not heard any more.
@@ -311,10 +269,10 @@ void MidiNoteInput::Lose(uint64_t generation, const QString& line) {
     emit failed(line);
 }
 
-void MidiNoteInput::CheckSourceStillThere(uint64_t generation) {
-    if (generation != generation_ || !connection_ || !connection_->watch) return;
-    if (jack_port_by_name(connection_->watch, connection_->source.c_str())) return;
-    Lose(generation, QStringLiteral("The MIDI input %1 has gone; choose the input again.").arg(Quoted(connection_->source)));
+void MidiNoteInput::CheckSourceStillThere() {
+    if (!connection_->watch || connection_->watch->ServerStopped()) return;
+    if (jack_port_by_name(connection_->watch->Client(), connection_->source.c_str())) return;
+    Lose(QStringLiteral("The MIDI input %1 has gone; choose the input again.").arg(Quoted(connection_->source)));
 }
 
 } // namespace korvalin

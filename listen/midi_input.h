@@ -50,9 +50,10 @@ signals:
 private:
     struct Connection;
 
-    void Take(uint64_t generation, unsigned char status, unsigned char data1, unsigned char data2, int64_t ms);
-    void Lose(uint64_t generation, const QString& line);
-    void CheckSourceStillThere(uint64_t generation);
+    // On the input's thread, for the connection open now.
+    void Take(unsigned char status, unsigned char data1, unsigned char data2, int64_t ms);
+    void Lose(const QString& line);
+    void CheckSourceStillThere();
     void Emit(int64_t ms);
 
     std::unique_ptr<Connection> connection_;

@@ -1,6 +1,7 @@
 #include "midi/port_output.h"
 
 #include "midi/audio_diagnostics.h"
+#include "midi/jack_watch.h"
 
 #include <rtmidi/RtMidi.h>
 
@@ -100,6 +101,14 @@ PortOutput::~PortOutput() { Close(); }
 
 bool PortOutput::Open() {
     if (out_) return true;
+    std::unique_ptr<JackWatch> watch;
+    if (info_.system == PortSystem::Jack) {
+        watch = JackWatch::Start({});
+        if (!watch) {
+            NoteAudioDiagnostic("no JACK server for " + info_.display);
+            return false;
+        }
+    }
     std::unique_ptr<RtMidiOut> out = Connect(info_.system);
     if (!out) return false;
     const std::optional<unsigned> number = PortNumber(PortNames(*out), info_.port);
@@ -114,6 +123,7 @@ bool PortOutput::Open() {
     }
     if (!out->isPortOpen()) return false;
     out_ = std::move(out);
+    watch_ = std::move(watch);
     return true;
 }
 
@@ -130,12 +140,18 @@ void PortOutput::Send(uint32_t message) {
 
 void PortOutput::Close() {
     if (!out_) return;
-    try {
-        out_->closePort();
-    } catch (const RtMidiError& e) {
-        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    if (watch_ && watch_->ServerStopped()) {
+        // Closing a client of a stopped JACK server can crash (see KeepClientOfStoppedServer).
+        KeepClientOfStoppedServer(std::shared_ptr<RtMidiOut>(std::move(out_)));
+    } else {
+        try {
+            out_->closePort();
+        } catch (const RtMidiError& e) {
+            NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+        }
     }
     out_.reset();
+    watch_.reset();
 }
 
 } // namespace korvalin

@@ -3,6 +3,7 @@
 // plays into Korvalin's input port. The ALSA sequencer is hidden from the whole test (an empty ALSA
 // configuration), so nothing here touches the machine's own MIDI devices either.
 #include "listen/midi_input.h"
+#include "midi/port_output.h"
 #include "tests/support/jack_sender.h"
 
 #include <QCoreApplication>
@@ -258,9 +259,11 @@ TEST_F(MidiInputTest, APortThatGoesAwayFails) {
     ASSERT_NO_FATAL_FAILURE(Open(input));
 }
 
-// A JACK server of this test's own, stopped while the input listens: `failed` with one line, the
-// input closed, nothing left hanging; listing then finds no JACK ports and returns at once. (No
-// client of the shared server is open meanwhile: a process is a client of one server at a time.)
+// A JACK server of this test's own, stopped while the input listens (and while Korvalin's MIDI
+// output plays into that input on the same server): `failed` with one line, the input closed,
+// nothing left hanging, and closing the output afterwards does not crash; listing then finds no
+// JACK ports and returns at once. (No client of the shared server is open meanwhile: a process is
+// a client of one server at a time.)
 TEST(MidiInputServer, StoppingItWhileOpenFails) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -290,6 +293,12 @@ TEST(MidiInputServer, StoppingItWhileOpenFails) {
         EXPECT_TRUE(port && input.Open(*port, &why)) << why.toStdString();
         EXPECT_TRUE(player.NoteOn(0, 66, 100));
         EXPECT_TRUE(Until([&] { return heard.notes.size() == 1; }));
+        std::optional<PortOutput> output;
+        for (const PortInfo& p : ListMidiPorts())
+            if (p.system == PortSystem::Jack && p.port.ends_with(":Listen in")) output.emplace(p);
+        ASSERT_TRUE(output && output->Open());
+        output->Send(PackMidiMessage(0x93, 62, 90));
+        EXPECT_TRUE(Until([&] { return heard.notes.size() == 2; }));
         stop();
         // Listing before the input has been told (a failed attempt to reach the server) must not
         // make its closing crash afterwards.
@@ -298,7 +307,9 @@ TEST(MidiInputServer, StoppingItWhileOpenFails) {
         EXPECT_TRUE(Until([&] { return !heard.failures.empty(); }));
         EXPECT_FALSE(input.IsOpen());
         EXPECT_EQ(heard.failures, std::vector<QString>{"The JACK server stopped; choose the input again."});
-        EXPECT_EQ(heard.Numbers(), (std::vector<int>{66, -1}));
+        EXPECT_EQ(heard.Numbers(), (std::vector<int>{66, 62, -1}));
+        output->Close();
+        EXPECT_FALSE(output->IsOpen());
         QElapsedTimer listing;
         listing.start();
         EXPECT_TRUE(MidiInputPorts().empty());
