@@ -196,7 +196,8 @@ TEST_F(MidiInputTest, CloseStopsEverything) {
     input.Close();
     EXPECT_FALSE(input.IsOpen());
     EXPECT_TRUE(ours().empty());
-    EXPECT_TRUE(Until([&] { return Threads() == threads; })) << Threads() << " threads, " << threads << " before";
+    // None of the threads started for the input remains (others may have ended meanwhile).
+    EXPECT_TRUE(Until([&] { return Threads() <= threads; })) << Threads() << " threads, " << threads << " before";
     ASSERT_TRUE(keyboard.NoteOff(0, 65) && keyboard.NoteOn(0, 67, 100) && keyboard.WaitUntilSent());
     Until([] { return false; }, 300); // whatever would arrive has had time to
     EXPECT_EQ(heard.Numbers(), (std::vector<int>{65, 69}));
