@@ -168,7 +168,8 @@ void MidiNoteInput::Close() {
 
 bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     Close();
-    auto fail = [why](const QString& line) {
+    auto fail = [this, why](const QString& line) {
+        ++generation_; // whatever the attempt queued is dropped
         if (why) *why = line;
         return false;
     };
