@@ -4,8 +4,10 @@
 #include <fluidsynth.h>
 #include <jack/jack.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <iostream>
 #include <mutex>
 
 namespace korvalin {
@@ -90,6 +92,16 @@ void ClearAudioDiagnostics() {
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     s.text.clear();
+}
+
+CerrToAudioDiagnostics::CerrToAudioDiagnostics(std::string prefix)
+    : prefix_(std::move(prefix)), previous_(std::cerr.rdbuf(text_.rdbuf())) {}
+
+CerrToAudioDiagnostics::~CerrToAudioDiagnostics() {
+    std::cerr.rdbuf(previous_);
+    std::string text = text_.str();
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+    if (!text.empty()) NoteAudioDiagnostic(prefix_ + text);
 }
 
 } // namespace korvalin

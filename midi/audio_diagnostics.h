@@ -4,6 +4,8 @@
 // output did not open.
 #pragma once
 
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -19,5 +21,21 @@ void NoteAudioDiagnostic(std::string_view text);
 // Everything kept so far, oldest first, one message a line.
 std::string AudioDiagnostics();
 void ClearAudioDiagnostics();
+
+// While it lives, what is written on std::cerr is kept and becomes one diagnostic line (with the
+// prefix) when it ends. For libraries that report on std::cerr before a handler can be set (RtMidi
+// while a client is being made). Not for use on two threads at once.
+class CerrToAudioDiagnostics {
+public:
+    explicit CerrToAudioDiagnostics(std::string prefix);
+    ~CerrToAudioDiagnostics();
+    CerrToAudioDiagnostics(const CerrToAudioDiagnostics&) = delete;
+    CerrToAudioDiagnostics& operator=(const CerrToAudioDiagnostics&) = delete;
+
+private:
+    std::string prefix_;
+    std::ostringstream text_;
+    std::streambuf* previous_;
+};
 
 } // namespace korvalin

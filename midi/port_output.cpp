@@ -1,12 +1,11 @@
 #include "midi/port_output.h"
 
 #include "midi/audio_diagnostics.h"
+#include "midi/jack_watch.h"
 
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
-#include <iostream>
-#include <sstream>
 
 namespace korvalin {
 namespace {
@@ -23,25 +22,6 @@ void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) noexcept {
     }
 }
 
-// RtMidi reports problems met while it is being constructed on std::cerr, before an error callback
-// can be set: those lines are taken into the diagnostics instead.
-class CaptureCerr {
-public:
-    CaptureCerr() : previous_(std::cerr.rdbuf(text_.rdbuf())) {}
-    ~CaptureCerr() {
-        std::cerr.rdbuf(previous_);
-        std::string text = text_.str();
-        text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-        if (!text.empty()) NoteAudioDiagnostic("rtmidi: " + text);
-    }
-    CaptureCerr(const CaptureCerr&) = delete;
-    CaptureCerr& operator=(const CaptureCerr&) = delete;
-
-private:
-    std::ostringstream text_;
-    std::streambuf* previous_;
-};
-
 bool Compiled(RtMidi::Api api) {
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
@@ -54,7 +34,7 @@ std::unique_ptr<RtMidiOut> Connect(PortSystem system) {
     const RtMidi::Api api = ApiOf(system);
     // Asking for a system that is not compiled in would make RtMidi fall back to another one.
     if (!Compiled(api)) return nullptr;
-    CaptureCerr capture;
+    CerrToAudioDiagnostics capture("rtmidi: ");
     try {
         auto out = std::make_unique<RtMidiOut>(api, kClientName);
         out->setErrorCallback(&RtMidiMessage, nullptr);
@@ -121,6 +101,14 @@ PortOutput::~PortOutput() { Close(); }
 
 bool PortOutput::Open() {
     if (out_) return true;
+    std::unique_ptr<JackWatch> watch;
+    if (info_.system == PortSystem::Jack) {
+        watch = JackWatch::Start({});
+        if (!watch) {
+            NoteAudioDiagnostic("no JACK server for " + info_.display);
+            return false;
+        }
+    }
     std::unique_ptr<RtMidiOut> out = Connect(info_.system);
     if (!out) return false;
     const std::optional<unsigned> number = PortNumber(PortNames(*out), info_.port);
@@ -135,6 +123,7 @@ bool PortOutput::Open() {
     }
     if (!out->isPortOpen()) return false;
     out_ = std::move(out);
+    watch_ = std::move(watch);
     return true;
 }
 
@@ -151,12 +140,18 @@ void PortOutput::Send(uint32_t message) {
 
 void PortOutput::Close() {
     if (!out_) return;
-    try {
-        out_->closePort();
-    } catch (const RtMidiError& e) {
-        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    if (watch_ && watch_->ServerStopped()) {
+        // Closing a client of a stopped JACK server can crash (see KeepClientOfStoppedServer).
+        KeepClientOfStoppedServer(std::shared_ptr<RtMidiOut>(std::move(out_)));
+    } else {
+        try {
+            out_->closePort();
+        } catch (const RtMidiError& e) {
+            NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+        }
     }
     out_.reset();
+    watch_.reset();
 }
 
 } // namespace korvalin

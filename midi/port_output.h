@@ -25,6 +25,8 @@ struct PortInfo {
 // Every output port now present, ALSA first, then JACK. Empty when neither system answers.
 std::vector<PortInfo> ListMidiPorts();
 
+class JackWatch;
+
 class PortOutput : public MidiOutput {
 public:
     explicit PortOutput(PortInfo info);
@@ -42,6 +44,7 @@ public:
 private:
     PortInfo info_;
     std::unique_ptr<RtMidiOut> out_;
+    std::unique_ptr<JackWatch> watch_; // on JACK: tells whether the server has stopped
 };
 
 // The number under which a system lists a port, given every name it lists in order (empty names

@@ -1,0 +1,279 @@
+#include "listen/midi_input.h"
+
+#include "midi/audio_diagnostics.h"
+#include "midi/jack_watch.h"
+#include "midi/port_output.h"
+
+#include <QMetaObject>
+
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace korvalin {
+namespace {
+
+constexpr const char* kClientName = "Korvalin";
+constexpr const char* kPortName = "Listen in";
+
+constexpr const char* kAlsa = "ALSA";
+constexpr const char* kJack = "JACK";
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool Compiled(RtMidi::Api api) {
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    return std::find(apis.begin(), apis.end(), api) != apis.end();
+}
+
+// Called from inside RtMidi: nothing may leave it.
+void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) noexcept {
+    try {
+        NoteAudioDiagnostic("rtmidi: " + text);
+    } catch (...) {
+    }
+}
+
+// An input client of the system, or null when the system is not compiled in or cannot be reached.
+// RtMidi's complaints while it starts (no sequencer device, no JACK server) become diagnostics.
+std::unique_ptr<RtMidiIn> Client(RtMidi::Api api) {
+    QuietSoundLibraries();
+    // Asking for a system that is not compiled in would make RtMidi fall back to another one.
+    if (!Compiled(api)) return nullptr;
+    CerrToAudioDiagnostics capture("rtmidi: ");
+    try {
+        auto in = std::make_unique<RtMidiIn>(api, kClientName);
+        in->setErrorCallback(&RtMidiMessage, nullptr);
+        return in;
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    } catch (const std::exception& e) {
+        NoteAudioDiagnostic(std::string("rtmidi: ") + e.what());
+    }
+    return nullptr;
+}
+
+// Every port's name in the system's own numbering, empty names included, so that a position in
+// this list is the number openPort() takes.
+std::vector<std::string> PortNames(RtMidiIn& in) {
+    std::vector<std::string> names;
+    CerrToAudioDiagnostics capture("rtmidi: ");
+    try {
+        const unsigned count = in.getPortCount();
+        for (unsigned i = 0; i < count; ++i) names.push_back(in.getPortName(i));
+    } catch (const RtMidiError& e) {
+        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+    }
+    return names;
+}
+
+// Whether the JACK port is connected to an input port of Korvalin's for listening.
+bool Connected(jack_client_t* watch, const std::string& source) {
+    jack_port_t* port = jack_port_by_name(watch, source.c_str());
+    if (!port) return false;
+    bool found = false;
+    if (const char** others = jack_port_get_all_connections(watch, port)) {
+        for (const char** o = others; *o; ++o) {
+            const std::string name(*o);
+            found |= name.starts_with(kClientName) && name.ends_with(std::string(":") + kPortName);
+        }
+        jack_free(others);
+    }
+    return found;
+}
+
+QString OneLine(const std::string& text) { return QString::fromStdString(text).simplified(); }
+
+QString Quoted(const std::string& name) { return QStringLiteral("\"%1\"").arg(QString::fromStdString(name)); }
+
+} // namespace
+
+std::vector<MidiInputPort> MidiInputPorts() {
+    std::vector<MidiInputPort> ports;
+    for (auto [api, system] : {std::pair{RtMidi::LINUX_ALSA, kAlsa}, std::pair{RtMidi::UNIX_JACK, kJack}}) {
+        std::unique_ptr<RtMidiIn> in = Client(api);
+        if (!in) continue;
+        for (std::string& name : PortNames(*in))
+            if (!name.empty()) ports.push_back({system, std::move(name)});
+    }
+    return ports;
+}
+
+// What one opened input holds. Its callbacks run on RtMidi's and JACK's threads and only queue work
+// to the input's thread, tagged with the generation they belong to; the input drops work of a
+// connection since closed. Destroying it stops those threads before the tag itself goes.
+struct MidiNoteInput::Connection {
+    MidiNoteInput* owner = nullptr;
+    uint64_t generation = 0;
+    std::string source;               // the port listened to
+    std::unique_ptr<JackWatch> watch; // JACK only
+    std::unique_ptr<RtMidiIn> in;
+
+    ~Connection() {
+        if (!in) return;
+        CerrToAudioDiagnostics capture("rtmidi: ");
+        try {
+            in->cancelCallback();
+            if (watch && watch->ServerStopped())
+                KeepClientOfStoppedServer(std::shared_ptr<RtMidiIn>(std::move(in)));
+            else
+                in->closePort();
+        } catch (const RtMidiError& e) {
+            NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+        }
+        in.reset();
+    }
+
+    // Queues a call of the input's to its thread, unless the connection has been closed by then.
+    template <class Call>
+    void Queue(Call call) noexcept {
+        MidiNoteInput* input = owner;
+        const uint64_t tag = generation;
+        try {
+            QMetaObject::invokeMethod(
+                input, [input, tag, call] { if (tag == input->generation_ && input->connection_) call(input); },
+                Qt::QueuedConnection);
+        } catch (...) {
+        }
+    }
+
+    static void OnMessage(double, std::vector<unsigned char>* message, void* data) noexcept {
+        if (!message || message->empty()) return;
+        const unsigned char status = (*message)[0];
+        const unsigned char data1 = message->size() > 1 ? (*message)[1] & 0x7F : 0;
+        const unsigned char data2 = message->size() > 2 ? (*message)[2] & 0x7F : 0;
+        const int64_t ms = NowMs();
+        static_cast<Connection*>(data)->Queue([=](MidiNoteInput* input) { input->Take(status, data1, data2, ms); });
+    }
+};
+
+MidiNoteInput::MidiNoteInput(QObject* parent) : QObject(parent) {}
+
+MidiNoteInput::~MidiNoteInput() { Close(); }
+
+bool MidiNoteInput::IsOpen() const { return connection_ != nullptr; }
+
+void MidiNoteInput::Close() {
+    ++generation_;
+    connection_.reset();
+    held_.clear();
+    shown_ = -1;
+}
+
+bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
+    Close();
+    auto fail = [this, why](const QString& line) {
+        ++generation_; // whatever the attempt queued is dropped
+        if (why) *why = line;
+        return false;
+    };
+    const bool jack = port.api == kJack;
+    if (!jack && port.api != kAlsa)
+        return fail(QStringLiteral("%1 is not a MIDI system Korvalin knows.").arg(Quoted(port.api)));
+    const RtMidi::Api api = jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+    if (!Compiled(api))
+        return fail(QStringLiteral("This Korvalin was built without %1 MIDI.").arg(QString::fromLatin1(port.api)));
+
+    auto connection = std::make_unique<Connection>();
+    connection->owner = this;
+    connection->generation = generation_;
+    connection->source = port.name;
+
+    if (jack) {
+        Connection* c = connection.get();
+        connection->watch = JackWatch::Start(
+            {.serverStopped =
+                 [c] {
+                     c->Queue([](MidiNoteInput* input) {
+                         input->Lose(QStringLiteral("The JACK server stopped; choose the input again."));
+                     });
+                 },
+             .portGone = [c] { c->Queue([](MidiNoteInput* input) { input->CheckSourceStillThere(); }); }});
+        if (!connection->watch) return fail(QStringLiteral("No JACK server is running; start it, or choose another input."));
+    }
+
+    connection->in = Client(api);
+    if (!connection->in)
+        return fail(jack ? QStringLiteral("No JACK server is running; start it, or choose another input.")
+                         : QStringLiteral("The ALSA sequencer is not available."));
+    const std::optional<unsigned> number = PortNumber(PortNames(*connection->in), port.name);
+    if (!number)
+        return fail(QStringLiteral("The MIDI input %1 is no longer there; choose the input again.").arg(Quoted(port.name)));
+
+    // Only notes and controllers matter; system exclusive, clock and active sensing are dropped by
+    // RtMidi before they reach the callback.
+    connection->in->ignoreTypes(true, true, true);
+    connection->in->setCallback(&Connection::OnMessage, connection.get());
+    std::string error;
+    {
+        CerrToAudioDiagnostics capture("rtmidi: ");
+        try {
+            connection->in->openPort(*number, kPortName);
+        } catch (const RtMidiError& e) {
+            error = e.getMessage();
+            NoteAudioDiagnostic("rtmidi: " + error);
+        }
+    }
+    // RtMidi does not say whether its JACK connection was made (a port gone between the listing and
+    // now): the watch looks at the port's connections. One that goes later is caught by the watch.
+    if (jack ? !Connected(connection->watch->Client(), port.name) : !connection->in->isPortOpen())
+        return fail(QStringLiteral("The MIDI input %1 could not be opened%2")
+                        .arg(Quoted(port.name), error.empty() ? QStringLiteral(".") : ": " + OneLine(error)));
+
+    connection_ = std::move(connection);
+    return true;
+}
+
+void MidiNoteInput::Take(unsigned char status, unsigned char data1, unsigned char data2, int64_t ms) {
+    const int kind = status & 0xF0, channel = status & 0x0F;
+    auto release = [&](auto which) {
+        std::erase_if(held_, which);
+        const int latest = held_.empty() ? -1 : held_.back().second;
+        if (latest != shown_) Emit(ms);
+    };
+    if (kind == 0x90 && data2 > 0) {
+        std::erase(held_, std::pair{channel, int(data1)});
+        held_.emplace_back(channel, int(data1));
+        Emit(ms);
+    } else if (kind == 0x80 || kind == 0x90) {
+        release([&](const std::pair<int, int>& key) { return key == std::pair{channel, int(data1)}; });
+    } else if (kind == 0xB0 && (data1 == 120 || data1 == 123)) {
+        // All Sound Off and All Notes Off release every key of their channel.
+        release([&](const std::pair<int, int>& key) { return key.first == channel; });
+    }
+}
+
+void MidiNoteInput::Emit(int64_t ms) {
+    HeardNote note;
+    note.fromMidi = true;
+    note.ms = ms;
+    if (!held_.empty()) {
+        note.hasNote = true;
+        note.concertMidi = held_.back().second;
+        note.cents = 0;
+    }
+    shown_ = note.concertMidi;
+    emit heard(note);
+}
+
+void MidiNoteInput::Lose(const QString& line) {
+    const bool sounding = shown_ >= 0;
+    Close();
+    // Whatever was held is not heard any more.
+    if (sounding) Emit(NowMs());
+    emit failed(line);
+}
+
+void MidiNoteInput::CheckSourceStillThere() {
+    if (!connection_->watch || connection_->watch->ServerStopped()) return;
+    if (jack_port_by_name(connection_->watch->Client(), connection_->source.c_str())) return;
+    Lose(QStringLiteral("The MIDI input %1 has gone; choose the input again.").arg(Quoted(connection_->source)));
+}
+
+} // namespace korvalin
