@@ -6,6 +6,7 @@
 #include "app/window_registry.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
+#include "metronome/metronome_window.h"
 #include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "printing/form12.h"
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
     Find<QAction>(f, "MControl")->trigger();
     Save(Window<MidiControl>(), "midi_control");
     Window<MidiControl>().Command1_Click();
+
+    Find<QAction>(f, "MMetronome")->trigger();
+    Save(Window<MetronomeWindow>(), "metronome");
+    Window<MetronomeWindow>().close();
 
     Find<QAction>(f, "UFLoad")->trigger();
     Save(Window<Form3>(), "pattern_load");

@@ -298,6 +298,7 @@ void Form1::CreateMenus() {
 
     Sounds = menu("Sounds", "Sounds");
     MControl = item(Sounds, "MControl", "Midi Control", &Form1::MControl_Click);
+    MMetronome = item(Sounds, "MMetronome", "Metronome and Drone", &Form1::MMetronome_Click);
 
     Print_Menu = menu("Print_Menu", "Info");
     Top5Menu = item(Print_Menu, "Top5Menu", "Top 5!", &Form1::Top5Menu_Click);

@@ -86,6 +86,7 @@ public:
     void PAltiChart_Click();
     void PFingChart_Click();
     void MControl_Click();
+    void MMetronome_Click(); // Sounds > "Metronome and Drone"
     void Top5Menu_Click();
     void TransMenu_Click();
     void Scale_Wheel_Click();
@@ -194,6 +195,7 @@ private:
     QAction* Baritone = nullptr;
     QAction* SDisplay = nullptr;
     QAction* MControl = nullptr;
+    QAction* MMetronome = nullptr;
     QAction* Top5Menu = nullptr;
     QAction* TransMenu = nullptr;
     QAction* Scale_Wheel = nullptr;

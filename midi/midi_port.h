@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,10 @@ void SendMidiControlChange(int32_t controller, int32_t value);
 
 // Silences the current device (see MidiOutput) and closes it. MidiReady keeps its value.
 void CloseMidiOut();
+
+// Run by CloseMidiOut() first, while the device is still open: a player that sends on the device
+// by itself (the metronome and drone) ends what it has sounding there. Empty by default.
+std::function<void()>& BeforeMidiOutCloses();
 
 // A device that fails to open and drops everything: the port's state before a device is chosen.
 class SilentMidiOutput : public MidiOutput {

@@ -217,6 +217,8 @@ bool SynthEngine::AudioRunning() const { return fluid_ && fluid_->audio; }
 
 int SynthEngine::ActiveVoices() const { return fluid_ ? fluid_synth_get_active_voice_count(fluid_->synth) : 0; }
 
+fluid_synth_t* SynthEngine::FluidSynth() const { return fluid_ ? fluid_->synth : nullptr; }
+
 void SynthEngine::ArmFirstSoundProbe() {
     if (!fluid_) return;
     fluid_->firstSoundAt.store(-1);
@@ -277,7 +279,24 @@ void SynthOutput::Send(uint32_t message) {
     WatchForSilence();
 }
 
+bool SynthOutput::HoldStream() {
+    if (!open_) return false;
+    if (!engine_.AudioRunning() && !engine_.StartAudio(settings_.audioDrivers)) return false;
+    ++holds_;
+    lastSound_ = std::chrono::steady_clock::now();
+    WatchForSilence();
+    return true;
+}
+
+void SynthOutput::ReleaseStream() {
+    if (holds_ == 0) return;
+    --holds_;
+    // The silence that closes the stream is counted from the release.
+    lastSound_ = std::chrono::steady_clock::now();
+}
+
 void SynthOutput::Close() {
+    holds_ = 0;
     if (idleWatch_) idleWatch_->stop();
     if (!open_) return;
     open_ = false;
@@ -305,7 +324,7 @@ void SynthOutput::WatchForSilence() {
 
 void SynthOutput::CheckSilence() {
     const auto now = std::chrono::steady_clock::now();
-    if (engine_.ActiveVoices() > 0) {
+    if (holds_ > 0 || engine_.ActiveVoices() > 0) {
         lastSound_ = now;
         return;
     }
