@@ -94,6 +94,7 @@ MetronomeWindow::MetronomeWindow() {
     named(Text1, "Text1", "Beats per minute");
     Text1->setRange(kMinTempo, kMaxTempo);
     Text1->setSuffix(" bpm");
+    Text1->setMinimumWidth(Text1->fontMetrics().horizontalAdvance(QStringLiteral("240 bpm")) + 40);
     HScroll1 = slider("HScroll1", "Tempo", kMinTempo, kMaxTempo);
     Command3 = new QPushButton("Tap");
     named(Command3, "Command3", "Tap");
@@ -125,7 +126,7 @@ MetronomeWindow::MetronomeWindow() {
     auto* clickGrid = new QGridLayout(Frame2);
     clickGrid->addWidget(Check2, 0, 0, 1, 2);
     clickGrid->addWidget(beatsLabel, 1, 0);
-    clickGrid->addWidget(Text2, 1, 1);
+    clickGrid->addWidget(Text2, 1, 1, Qt::AlignLeft);
     clickGrid->addWidget(clickVolumeLabel, 2, 0);
     clickGrid->addWidget(HScroll2, 2, 1);
     clickGrid->setColumnStretch(1, 1);
@@ -264,7 +265,7 @@ void MetronomeWindow::SettingChanged() {
 
 void MetronomeWindow::ShowTonic() {
     const int note = DroneNote();
-    Label1->setText(note >= 0 ? NoteName(note) : QStringLiteral("none"));
+    Label1->setText(note >= 0 ? QStringLiteral("sounds %1").arg(NoteName(note)) : QStringLiteral("no note"));
 }
 
 void MetronomeWindow::Remember() const {
