@@ -132,6 +132,48 @@ ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r
     return f;
 }
 
+RecordedClickFigures MeasureRecordedClicks(const std::vector<float>& samples, double rate, double beatMs) {
+    RecordedClickFigures f;
+    // Holes: four or more samples of exact silence after the first sound.
+    std::vector<std::size_t> holes;
+    std::size_t first = 0;
+    while (first < samples.size() && samples[first] == 0.0f) ++first;
+    for (std::size_t i = first, zeros = 0; i < samples.size(); ++i) {
+        zeros = samples[i] == 0.0f ? zeros + 1 : 0;
+        if (zeros == 4) holes.push_back(i - 3);
+    }
+    f.holes = int(holes.size());
+    std::vector<float> difference(samples.size(), 0.0f);
+    for (std::size_t i = first + 1; i < samples.size(); ++i) difference[i] = samples[i] - samples[i - 1];
+    const std::vector<int64_t> onsets = Onsets(difference, rate);
+    f.clicks = int(onsets.size());
+    std::vector<double> lengths, errors;
+    for (std::size_t k = 1; k < onsets.size(); ++k) {
+        const double length = double(onsets[k] - onsets[k - 1]) * 1000.0 / rate;
+        if (std::abs(length - beatMs) > 0.25 * beatMs) continue; // a click missed or doubled
+        // A hole from a little before the earlier onset (its attack) on moves the later one.
+        const auto from = std::size_t(std::max<int64_t>(0, onsets[k - 1] - int64_t(0.01 * rate)));
+        const bool broken = std::any_of(holes.begin(), holes.end(), [&](std::size_t h) {
+            return h >= from && h <= std::size_t(onsets[k]);
+        });
+        if (broken) {
+            ++f.brokenIntervals;
+            continue;
+        }
+        lengths.push_back(length);
+        errors.push_back(std::abs(length - beatMs));
+    }
+    f.intervals = int(lengths.size());
+    if (!lengths.empty()) {
+        double sum = 0;
+        for (double l : lengths) sum += l;
+        f.intervalMs = sum / double(lengths.size());
+        f.medianErrorMs = Median(errors);
+        f.worstErrorMs = *std::max_element(errors.begin(), errors.end());
+    }
+    return f;
+}
+
 double MeanFrequency(const std::vector<float>& samples, double rate, double nominalHz, double from, double to) {
     listen_test::ListenCase c;
     c.samples = samples;

@@ -64,6 +64,22 @@ struct ClickFigures {
 // Clicks of a rendering of the click-only `schedule` (no drone, no steps) against their beats.
 ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r);
 
+// Clicks of one sound, a beat apart, recorded from a live audio server over a soft drone: the
+// drone keeps the sound from ever being silent, so a hole in the server's stream (a run of exact
+// silence, when the server had nothing to play and everything after it comes late) always shows.
+// Onsets are found on the sound's first difference, where the low drone hardly registers. Each
+// interval between neighbouring clicks with no hole in it is measured against the beat.
+struct RecordedClickFigures {
+    int clicks = 0;          // onsets heard
+    int holes = 0;           // holes in the stream
+    int intervals = 0;       // neighbouring clicks a beat apart with no hole between them
+    int brokenIntervals = 0; // ... with a hole between them (not measured)
+    double intervalMs = 0;   // their mean length
+    double medianErrorMs = 0; // |length - beat|
+    double worstErrorMs = 0;
+};
+RecordedClickFigures MeasureRecordedClicks(const std::vector<float>& samples, double rate, double beatMs);
+
 // The mean frequency of `samples` from `from` to `to` seconds near the nominal `nominalHz`.
 double MeanFrequency(const std::vector<float>& samples, double rate, double nominalHz, double from, double to);
 
