@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -304,6 +305,15 @@ void MetronomeWindow::Recall() {
 }
 
 void MetronomeWindow::ShowBeside() {
+    if (WindowLoaded<Form1>() && !followingInstrument_) {
+        // A drone on the tonic moves with the saxophone chosen in the main window.
+        followingInstrument_ = true;
+        for (const char* name : {"Option1", "Option2", "Option3", "Option4"})
+            if (auto* option = Window<Form1>().findChild<QRadioButton*>(name))
+                connect(option, &QRadioButton::toggled, this, [this](bool on) {
+                    if (on) InstrumentChanged();
+                });
+    }
     if (!isVisible() && WindowLoaded<Form1>()) {
         // To the right of the main window, where it does not cover it.
         const QWidget& main = Window<Form1>();
@@ -313,6 +323,15 @@ void MetronomeWindow::ShowBeside() {
     show();
     raise();
     activateWindow();
+}
+
+void MetronomeWindow::InstrumentChanged() {
+    ShowTonic();
+    // A metronome running by itself takes the new tonic at once; a scale run's beats are left
+    // alone, and the next run starts on the new one.
+    if (started_ && runs_.empty() && Check3->isChecked() && Combo1->currentIndex() == 0 &&
+        player_.Running() && player_.Schedule().Drone().note != DroneNote())
+        Restart();
 }
 
 void MetronomeWindow::showEvent(QShowEvent* e) {

@@ -93,10 +93,12 @@ private:
     void Remember() const;
     void Recall();
     void ShowTonic();
+    void InstrumentChanged();
 
     MetronomePlayer player_;
     TapTempo taps_;
     bool recalling_ = false;
+    bool followingInstrument_ = false;
     bool started_ = false; // Start pressed: runs beside scale runs as well
     // The runs in progress (innermost last): where their beats are counted from.
     struct Run {

@@ -181,6 +181,16 @@ TEST_F(MetronomeControls, TheDroneFollowsTheScaleAndTheInstrument) {
         EXPECT_GE(note, kLowestDroneNote);
         EXPECT_LE(note, kHighestDroneNote);
     }
+    // A running drone on the tonic moves with the instrument, the old note ended.
+    w.Check3->setChecked(true);
+    w.Command1->click();
+    const int before = w.DroneNote();
+    f.Tenor_Click(); // from the baritone's Eb to Bb
+    ASSERT_NE(w.DroneNote(), before);
+    EXPECT_EQ(w.Player().Schedule().Drone().note, w.DroneNote());
+    for (const auto& [channel, key] : LeftSounding())
+        EXPECT_TRUE(channel != w.Drone().channel || key == w.DroneNote()) << "drone note " << key << " left sounding";
+    w.Command2->click();
     // A note from the list is the same whatever the instrument.
     w.Combo1->setCurrentIndex(1 + 9); // A
     EXPECT_EQ(w.DroneNote(), DroneListNote(9));
