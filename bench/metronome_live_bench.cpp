@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     }
 
     // 2. Clicks of one sound recorded from the server's null sink over a soft drone (which shows
-    //    every hole in the stream; see MeasureRecordedClicks).
+    //    every hole in the recording; see MeasureRecordedClicks).
     {
         QByteArray bytes;
         QProcess parec;
@@ -145,10 +145,9 @@ int main(int argc, char** argv) {
         std::vector<float> x(std::size_t(to - from) / sizeof(float));
         std::memcpy(x.data(), bytes.constData() + from, x.size() * sizeof(float));
         const RecordedClickFigures f = MeasureRecordedClicks(x, 44100, 500.0);
-        std::printf("recorded from the server, %.0f s at 120 bpm: %d clicks, %d holes in the stream, %d intervals "
-                    "without a hole (%d with one): mean %.4f ms, error median %.3f ms, worst %.3f ms\n",
-                    seconds, f.clicks, f.holes, f.intervals, f.brokenIntervals, f.intervalMs, f.medianErrorMs,
-                    f.worstErrorMs);
+        std::printf("recorded from the server, %.0f s at 120 bpm: %d clicks (%d with a hole in the recording, of %d "
+                    "holes), %d intervals between whole clicks: mean %.4f ms, error median %.3f ms, worst %.3f ms\n",
+                    seconds, f.clicks, f.damaged, f.holes, f.intervals, f.intervalMs, f.medianErrorMs, f.worstErrorMs);
     }
 
     // 3. Processor time: the metronome and drone against notes struck as a scale at Speed 1 plays

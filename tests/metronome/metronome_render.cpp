@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace korvalin::metronome_test {
 namespace {
@@ -134,34 +135,58 @@ ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r
 
 RecordedClickFigures MeasureRecordedClicks(const std::vector<float>& samples, double rate, double beatMs) {
     RecordedClickFigures f;
-    // Holes: four or more samples of exact silence after the first sound.
-    std::vector<std::size_t> holes;
-    std::size_t first = 0;
-    while (first < samples.size() && samples[first] == 0.0f) ++first;
-    for (std::size_t i = first, zeros = 0; i < samples.size(); ++i) {
-        zeros = samples[i] == 0.0f ? zeros + 1 : 0;
-        if (zeros == 4) holes.push_back(i - 3);
+    const auto n = int64_t(samples.size());
+    // Holes: four or more samples of exact silence after the first sound, as [start, end).
+    std::vector<std::pair<int64_t, int64_t>> holes;
+    int64_t first = 0;
+    while (first < n && samples[std::size_t(first)] == 0.0f) ++first;
+    for (int64_t i = first; i < n;) {
+        int64_t end = i;
+        while (end < n && samples[std::size_t(end)] == 0.0f) ++end;
+        if (end - i >= 4) holes.push_back({i, end});
+        i = end + 1;
     }
     f.holes = int(holes.size());
-    std::vector<float> difference(samples.size(), 0.0f);
-    for (std::size_t i = first + 1; i < samples.size(); ++i) difference[i] = samples[i] - samples[i - 1];
-    const std::vector<int64_t> onsets = Onsets(difference, rate);
+    std::vector<float> d(samples.size(), 0.0f);
+    for (int64_t i = first + 1; i < n; ++i) d[std::size_t(i)] = samples[std::size_t(i)] - samples[std::size_t(i - 1)];
+    const std::vector<int64_t> onsets = Onsets(d, rate);
     f.clicks = int(onsets.size());
-    std::vector<double> lengths, errors;
-    for (std::size_t k = 1; k < onsets.size(); ++k) {
-        const double length = double(onsets[k] - onsets[k - 1]) * 1000.0 / rate;
-        if (std::abs(length - beatMs) > 0.25 * beatMs) continue; // a click missed or doubled
-        // A hole from a little before the earlier onset (its attack) on moves the later one.
-        const auto from = std::size_t(std::max<int64_t>(0, onsets[k - 1] - int64_t(0.01 * rate)));
-        const bool broken = std::any_of(holes.begin(), holes.end(), [&](std::size_t h) {
-            return h >= from && h <= std::size_t(onsets[k]);
-        });
-        if (broken) {
-            ++f.brokenIntervals;
+
+    // A click's window: from a little before its onset to well into its sound, with room to slide.
+    const auto before = int64_t(0.002 * rate), length = int64_t(0.02 * rate), slide = int64_t(0.003 * rate);
+    auto whole = [&](int64_t onset) {
+        const int64_t from = onset - before - slide, to = onset - before + length + slide;
+        if (from < 0 || to > n) return false;
+        return std::none_of(holes.begin(), holes.end(), [&](const auto& h) { return h.first < to && h.second > from; });
+    };
+    const auto model = std::find_if(onsets.begin(), onsets.end(), whole);
+    if (model == onsets.end()) return f;
+    const int64_t m = *model - before;
+    // Each whole click placed where it matches the model best.
+    std::vector<std::optional<double>> at;
+    for (int64_t onset : onsets) {
+        if (!whole(onset)) {
+            ++f.damaged;
+            at.push_back(std::nullopt);
             continue;
         }
-        lengths.push_back(length);
-        errors.push_back(std::abs(length - beatMs));
+        double best = -1e30;
+        int64_t bestLag = 0;
+        for (int64_t lag = -slide; lag <= slide; ++lag) {
+            double sum = 0;
+            const int64_t start = onset - before + lag;
+            for (int64_t k = 0; k < length; ++k) sum += double(d[std::size_t(m + k)]) * double(d[std::size_t(start + k)]);
+            if (sum > best) best = sum, bestLag = lag;
+        }
+        at.push_back(double(onset + bestLag));
+    }
+    std::vector<double> lengths, errors;
+    for (std::size_t k = 1; k < at.size(); ++k) {
+        if (!at[k] || !at[k - 1]) continue;
+        const double ms = (*at[k] - *at[k - 1]) * 1000.0 / rate;
+        if (std::abs(ms - beatMs) > 0.25 * beatMs) continue; // a click missed or doubled
+        lengths.push_back(ms);
+        errors.push_back(std::abs(ms - beatMs));
     }
     f.intervals = int(lengths.size());
     if (!lengths.empty()) {

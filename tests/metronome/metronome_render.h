@@ -64,17 +64,18 @@ struct ClickFigures {
 // Clicks of a rendering of the click-only `schedule` (no drone, no steps) against their beats.
 ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r);
 
-// Clicks of one sound, a beat apart, recorded from a live audio server over a soft drone: the
-// drone keeps the sound from ever being silent, so a hole in the server's stream (a run of exact
-// silence, when the server had nothing to play and everything after it comes late) always shows.
-// Onsets are found on the sound's first difference, where the low drone hardly registers. Each
-// interval between neighbouring clicks with no hole in it is measured against the beat.
+// Clicks of one sound, a beat apart, recorded from a live audio server over a soft drone. A busy
+// machine leaves holes in what the server records: short runs of exact silence in place of the
+// sound (the sound after them keeps its time). The drone keeps the sound from ever being silent,
+// so every hole shows, and a click with a hole in it is not measured. Each click is found on the
+// sound's first difference (where the low drone hardly registers) and placed exactly by matching
+// it against the first whole click, so that every click is timed at the same point of its sound.
 struct RecordedClickFigures {
-    int clicks = 0;          // onsets heard
-    int holes = 0;           // holes in the stream
-    int intervals = 0;       // neighbouring clicks a beat apart with no hole between them
-    int brokenIntervals = 0; // ... with a hole between them (not measured)
-    double intervalMs = 0;   // their mean length
+    int clicks = 0;           // onsets heard
+    int holes = 0;            // holes in the recording
+    int damaged = 0;          // clicks with a hole in them (not measured)
+    int intervals = 0;        // neighbouring whole clicks a beat apart
+    double intervalMs = 0;    // their mean length
     double medianErrorMs = 0; // |length - beat|
     double worstErrorMs = 0;
 };

@@ -117,24 +117,22 @@ protected:
 };
 
 TEST_F(MetronomeThroughServer, ClicksLandOnTheBeatAndTheDroneIsInTune) {
-    // Clicks of one sound (one beat a bar) at 120 bpm over a soft drone, so that a hole in the
-    // server's stream always shows: a machine busy enough to starve the server for a moment delays
-    // everything after the hole, which is the server's doing, not the metronome's. Intervals with
-    // a hole in them are left out; most must have none.
+    // Clicks of one sound (one beat a bar) at 120 bpm over a soft drone, which shows every hole a
+    // busy machine leaves in the recording; clicks with a hole in them are not measured, and on a
+    // machine so busy that most clicks have one the recording is made again, up to three times.
     const MetronomeSchedule clicks({.tempo = 120, .beatsPerBar = 1},
                                    {.on = true, .note = LowDroneNote(63), .volume = 30});
     RecordedClickFigures f;
     for (int attempt = 0; attempt < 3; ++attempt) {
         f = MeasureRecordedClicks(Play(clicks, kClickSeconds), kRate, 500.0);
-        if (f.brokenIntervals <= f.intervals / 4) break;
+        if (f.intervals >= kClickSeconds) break;
     }
-    std::printf("%d clicks, %d holes, %d intervals measured (%d with a hole), mean %.4f ms, error median %.3f ms, "
+    std::printf("%d clicks, %d holes, %d clicks with a hole, %d intervals measured: mean %.4f ms, error median %.3f ms, "
                 "worst %.3f ms\n",
-                f.clicks, f.holes, f.intervals, f.brokenIntervals, f.intervalMs, f.medianErrorMs, f.worstErrorMs);
-    ASSERT_LE(f.brokenIntervals, f.intervals / 4) << "the server was starved in every attempt";
+                f.clicks, f.holes, f.damaged, f.intervals, f.intervalMs, f.medianErrorMs, f.worstErrorMs);
     EXPECT_GE(f.clicks, 2 * kClickSeconds - 1);
     EXPECT_LE(f.clicks, 2 * kClickSeconds + 1);
-    EXPECT_GE(f.intervals, kClickSeconds);
+    ASSERT_GE(f.intervals, kClickSeconds) << "too few whole clicks in every attempt: the server was starved";
     EXPECT_NEAR(f.intervalMs, 500.0, 0.05);
     EXPECT_LT(f.medianErrorMs, 1.0);
     EXPECT_LT(f.worstErrorMs, 3.0);
