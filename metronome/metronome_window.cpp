@@ -351,6 +351,7 @@ void MetronomeWindow::RunBegins(int& leadInSteps) {
     Run run;
     run.paced = FollowTempo();
     run.originMs = StepClockMs();
+    run.tempo = Tempo();
     runs_.push_back(run);
     ShowTonic();
     if (!run.paced) return;
@@ -364,16 +365,16 @@ void MetronomeWindow::StepBegins(std::int16_t, int index, bool, StepPace& pace) 
     if (runs_.empty() || !runs_.back().paced) return;
     // A step another pacer waits on has no deadline: the tempo then only drives the click.
     if (pace.untilReached) return;
-    Run& run = runs_.back();
-    const MetronomeSchedule grid({.tempo = Tempo()});
+    const Run& run = runs_.back();
+    const MetronomeSchedule grid({.tempo = run.tempo});
     const std::int64_t now = StepClockMs();
-    std::int64_t end = run.originMs + grid.BeatTime(index + 1).RoundedMs();
-    if (now >= end) {
-        // Behind the beats (a step was waited for, or a run inside this one took the time): the
-        // beats are counted again from this step, which lasts one beat.
-        run.originMs = now - grid.BeatTime(index).RoundedMs();
-        end = run.originMs + grid.BeatTime(index + 1).RoundedMs();
-    }
+    const std::int64_t halfBeat = grid.BeatTime(1).RoundedMs() / 2;
+    // The step ends on its beat, counted from the run's start (never by adding beat lengths, so
+    // nothing drifts). Behind the beats (a step was waited for, or a run inside this one took the
+    // time), it ends on the first beat at least half a beat away: back in time with the clicks.
+    std::int64_t beat = index + 1;
+    while (run.originMs + grid.BeatTime(beat).RoundedMs() < now + halfBeat) ++beat;
+    const std::int64_t end = run.originMs + grid.BeatTime(beat).RoundedMs();
     pace.untilMs = end;
 }
 

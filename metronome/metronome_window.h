@@ -103,6 +103,7 @@ private:
     // The runs in progress (innermost last): where their beats are counted from.
     struct Run {
         std::int64_t originMs = 0;
+        int tempo = 0; // the tempo when it began: the clicks keep it until the run is over
         bool paced = false;
     };
     std::vector<Run> runs_;

@@ -327,6 +327,48 @@ TEST_F(MetronomeRuns, UntickedOrClosedTheSpeedBoxRulesAgain) {
     }
 }
 
+// A pacer that waits for the player on the second step and hears it 700 ms in, as listening does.
+struct WaitingPacer : PlaybackPacer {
+    void StepBegins(std::int16_t, int index, bool, StepPace& pace) override {
+        waiting = index == 1;
+        if (waiting) {
+            pace.untilReached = true;
+            since = StepClockMs();
+        }
+    }
+    bool StepReached() override { return waiting && StepClockMs() - since >= 700; }
+    bool waiting = false;
+    std::int64_t since = 0;
+};
+
+TEST_F(MetronomeRuns, AWaitedStepLetsTheTempoDriveOnlyTheClick) {
+    Form1& f = ThreeNoteScale(Main());
+    MetronomeWindow& w = Open();
+    w.Text1->setValue(120);
+    w.Check1->setChecked(true);
+    WaitingPacer waiting;
+    AddPlaybackPacer(&waiting); // after the window, as the listening window would be
+    midi->Clear();
+    notes->struck.clear();
+    const qint64 start = clock.now;
+    f.Command8_Click();
+    RemovePlaybackPacer(&waiting);
+    std::vector<qint64> steps, clicks;
+    for (const Heard& h : NotesOn()) {
+        if (h.channel == KORVALIN1.MidiChannel) steps.push_back(h.ms - start);
+        if (h.channel == kPercussionChannel) clicks.push_back(h.ms - start);
+    }
+    // One beat, then the waited step as long as the player took, then a step that ends on the
+    // next beat at least half a beat away, back in time with the clicks.
+    ASSERT_EQ(steps.size(), 6u);
+    EXPECT_EQ(steps[2], 500);
+    EXPECT_EQ(steps[4] - steps[2], 700);
+    EXPECT_EQ(clock.now - start, 1500);
+    // The clicks keep their own beats all the while.
+    ASSERT_GE(clicks.size(), 3u);
+    for (size_t k = 0; k < clicks.size(); ++k) EXPECT_NEAR(double(clicks[k]), 500.0 * double(k), 1.0) << k;
+}
+
 // Every way of stopping ends the clicks and the drone at once, on the output they were on.
 struct StopCase {
     const char* name;
