@@ -7,6 +7,7 @@
 #include "listen/listen_window.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
+#include "metronome/metronome_window.h"
 #include "midi/midi_control.h"
 #include "midi/midi_port.h"
 #include "printing/form12.h"
@@ -78,6 +79,10 @@ int main(int argc, char** argv) {
     Find<QAction>(f, "MControl")->trigger();
     Save(Window<MidiControl>(), "midi_control");
     Window<MidiControl>().Command1_Click();
+
+    Find<QAction>(f, "MetronomeItem")->trigger();
+    Save(Window<MetronomeWindow>(), "metronome");
+    Window<MetronomeWindow>().close();
 
     Find<QAction>(f, "UFLoad")->trigger();
     Save(Window<Form3>(), "pattern_load");

@@ -299,6 +299,7 @@ void Form1::CreateMenus() {
     Sounds = menu("Sounds", "Sounds");
     MControl = item(Sounds, "MControl", "Midi Control", &Form1::MControl_Click);
     ListenItem = item(Sounds, "ListenItem", "Listen", &Form1::OpenListenWindow);
+    MetronomeItem = item(Sounds, "MetronomeItem", "Metronome and Drone", &Form1::OpenMetronomeWindow);
 
     Print_Menu = menu("Print_Menu", "Info");
     Top5Menu = item(Print_Menu, "Top5Menu", "Top 5!", &Form1::Top5Menu_Click);

@@ -87,6 +87,7 @@ public:
     void PFingChart_Click();
     void MControl_Click();
     void OpenListenWindow(); // Sounds > Listen (listen/)
+    void OpenMetronomeWindow(); // Sounds > "Metronome and Drone" (metronome/)
     void Top5Menu_Click();
     void TransMenu_Click();
     void Scale_Wheel_Click();
@@ -197,6 +198,7 @@ private:
     QAction* SDisplay = nullptr;
     QAction* MControl = nullptr;
     QAction* ListenItem = nullptr;
+    QAction* MetronomeItem = nullptr;
     QAction* Top5Menu = nullptr;
     QAction* TransMenu = nullptr;
     QAction* Scale_Wheel = nullptr;

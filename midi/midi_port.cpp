@@ -103,7 +103,13 @@ void SendMidiControlChange(int32_t controller, int32_t value) {
     Send(kControlChangeStatus + KORVALIN1.MidiChannel, controller, value);
 }
 
+std::function<void()>& BeforeMidiOutCloses() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 void CloseMidiOut() {
+    if (const std::function<void()>& hook = BeforeMidiOutCloses()) hook();
     // The last note of the note display is ended as the note display itself would end it, then
     // whatever else is still held (a Test note held down, a note left on a channel since changed),
     // then every channel concerned is told to end all its notes, for devices that missed a note on.

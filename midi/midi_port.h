@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,9 @@ void CloseMidiOut();
 // note it started has not ended, and a very large number when none ever sounded. Listening uses
 // it to leave out what the microphone hears of the application's own notes and their tails.
 int64_t MsSinceNotesSounded();
+// Run by CloseMidiOut() first, while the device is still open: a player that sends on the device
+// by itself (the metronome and drone) ends what it has sounding there. Empty by default.
+std::function<void()>& BeforeMidiOutCloses();
 
 // A device that fails to open and drops everything: the port's state before a device is chosen.
 class SilentMidiOutput : public MidiOutput {

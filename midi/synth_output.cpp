@@ -79,11 +79,12 @@ bool SynthEngine::Load(const SynthSettings& settings) {
     fluid_settings_setnum(s, "synth.sample-rate", settings.sampleRate);
     // One melody line at a time: room for a louder level than the default without clipping.
     fluid_settings_setnum(s, "synth.gain", 0.4);
-    // A note played while the stream is open reaches the server within one period (128 frames,
-    // 2.9 ms at 44.1 kHz); eight of them (23 ms, as deep as FluidSynth's own default) ride out a
-    // busy moment of the machine without a gap. The wake-ups this costs last only while something
-    // sounds: the stream is closed when all is silent.
-    fluid_settings_setint(s, "audio.period-size", 128);
+    // The audio stream asks the server for about one period of buffering. At 128 frames the
+    // server ran dry about once a second even on an idle machine, inserting silence that clicks
+    // audibly and delays every later sound (the metronome's clicks drifted late by it); at 512
+    // frames (11.6 ms at 44.1 kHz) such gaps are rare and too short to move a click. The wake-ups
+    // last only while something sounds: the stream is closed when all is silent.
+    fluid_settings_setint(s, "audio.period-size", 512);
     fluid_settings_setint(s, "audio.periods", 8);
 
     fluid->synth = new_fluid_synth(s);
@@ -217,6 +218,8 @@ bool SynthEngine::AudioRunning() const { return fluid_ && fluid_->audio; }
 
 int SynthEngine::ActiveVoices() const { return fluid_ ? fluid_synth_get_active_voice_count(fluid_->synth) : 0; }
 
+fluid_synth_t* SynthEngine::FluidSynth() const { return fluid_ ? fluid_->synth : nullptr; }
+
 void SynthEngine::ArmFirstSoundProbe() {
     if (!fluid_) return;
     fluid_->firstSoundAt.store(-1);
@@ -277,7 +280,24 @@ void SynthOutput::Send(uint32_t message) {
     WatchForSilence();
 }
 
+bool SynthOutput::HoldStream() {
+    if (!open_) return false;
+    if (!engine_.AudioRunning() && !engine_.StartAudio(settings_.audioDrivers)) return false;
+    ++holds_;
+    lastSound_ = std::chrono::steady_clock::now();
+    WatchForSilence();
+    return true;
+}
+
+void SynthOutput::ReleaseStream() {
+    if (holds_ == 0) return;
+    --holds_;
+    // The silence that closes the stream is counted from the release.
+    lastSound_ = std::chrono::steady_clock::now();
+}
+
 void SynthOutput::Close() {
+    holds_ = 0;
     if (idleWatch_) idleWatch_->stop();
     if (!open_) return;
     open_ = false;
@@ -305,7 +325,7 @@ void SynthOutput::WatchForSilence() {
 
 void SynthOutput::CheckSilence() {
     const auto now = std::chrono::steady_clock::now();
-    if (engine_.ActiveVoices() > 0) {
+    if (holds_ > 0 || engine_.ActiveVoices() > 0) {
         lastSound_ = now;
         return;
     }

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+struct _fluid_synth_t;
+
 namespace korvalin {
 
 inline constexpr const char* kBuiltInSynthesizerName = "Built-in synthesizer";
@@ -63,6 +65,11 @@ public:
     // Voices still sounding, release tails included.
     int ActiveVoices() const;
 
+    // The synthesizer itself, for a sequencer that plays on it (null when not loaded). Its API
+    // is safe from any thread, but a sequencer must be attached to it and detached from it only
+    // while the audio stream is stopped: the audio thread walks the synthesizer's timers unlocked.
+    _fluid_synth_t* FluidSynth() const;
+
     // Latency probe: once armed, the audio thread notes the moment (MonotonicNanoseconds) it hands
     // the first buffer with any sound in it to the audio server. -1 until then.
     void ArmFirstSoundProbe();
@@ -104,6 +111,15 @@ public:
     // The loaded engine (waits for the load).
     SynthEngine& Engine();
 
+    // Something that plays on the engine directly (the metronome on its sequencer) holds the audio
+    // stream open: holding opens it (false when it cannot be opened, or the output is closed),
+    // and while any hold lasts the stream is not closed for silence. Once the last hold is
+    // released the stream closes after `SynthSettings::idleClose` of silence as usual. Holds are
+    // counted; Close() ends them all.
+    bool HoldStream();
+    void ReleaseStream();
+    int StreamHolds() const { return holds_; }
+
 private:
     void WaitForLoad();
     void WatchForSilence();
@@ -113,6 +129,7 @@ private:
     SynthEngine engine_;
     std::thread loader_;
     bool open_ = false; // read and written on the caller's thread only, never by the loader
+    int holds_ = 0;     // caller's thread only
     QPointer<QTimer> idleWatch_;
     std::chrono::steady_clock::time_point lastSound_{};
 };

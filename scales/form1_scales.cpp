@@ -26,6 +26,10 @@ namespace {
 
 int g_runDepth = 0;
 
+// The step wait: `length` milliseconds of the step clock, cut short by "Next Note", a typed key or
+// Exit.
+void WaitMilliseconds(double length);
+
 // Start of the latest step wait, in milliseconds of the step clock. All waits share it, so a
 // wait interrupted by a run started inside it is measured, once that run is over, from the start
 // of that run's last wait.
@@ -171,9 +175,13 @@ void Form1::Command8_Click() {
         if (pace.untilReached) {
             reached = WaitUntilReached(waitedFor);
         } else {
-            float tenths = pace.untilMs ? float(double(*pace.untilMs - StepClockNow()) / 100.0)
-                                        : float(KORVALIN1.NoteDelay);
-            WaitTenths(tenths);
+            if (pace.untilMs) {
+                // To the millisecond: a deadline in tenths as a float would end up to 1 ms late.
+                WaitMilliseconds(double(*pace.untilMs - StepClockNow()));
+            } else {
+                float tenths = float(KORVALIN1.NoteDelay);
+                WaitTenths(tenths);
+            }
         }
         EachPacer([reached](PlaybackPacer& p) { p.StepEnds(reached); });
         return true;
@@ -266,15 +274,19 @@ bool Form1::WaitUntilReached(const std::vector<PlaybackPacer*>& waitedFor) {
     return *outcome;
 }
 
-void Form1::WaitTenths(float& tenths) {
+void Form1::WaitTenths(float& tenths) { WaitMilliseconds(double(tenths) * 100.0); }
+
+namespace {
+
+void WaitMilliseconds(double length) {
     g_waitStartMs = StepClockNow();
     // A clock that went back (one set by a test) counts as no time passed, so no wait is longer
     // than its own length.
-    auto remaining = [&tenths] {
+    auto remaining = [length] {
         const qint64 passed = std::max<qint64>(StepClockNow() - g_waitStartMs, 0);
-        return qint64(std::ceil(double(tenths) * 100.0 - double(passed)));
+        return qint64(std::ceil(length - double(passed)));
     };
-    auto cutShort = [] { return KORVALIN1.NextNoteFlag == 2 || Ending(); };
+    auto cutShort = [] { return KORVALIN1.NextNoteFlag == 2 || Form1::Ending(); };
     if (remaining() <= 0) return;
     if (cutShort()) {
         // The flag was already up: pending events are still handled once.
@@ -303,7 +315,12 @@ void Form1::WaitTenths(float& tenths) {
     }
 }
 
-void Form1::Command7_Click() { KORVALIN1.StopFlag = 1; }
+} // namespace
+
+void Form1::Command7_Click() {
+    KORVALIN1.StopFlag = 1;
+    EachPacer([](PlaybackPacer& p) { p.StopPressed(); });
+}
 
 void Form1::Command11_Click() { KORVALIN1.NextNoteFlag = 2; }
 
@@ -318,6 +335,9 @@ void Form1::Command6_Click() {
                                     "Enter the Number of loops required (1-50) ", "Loop", kDefaultLoops, kMostLoops);
 }
 
-void Form1::Command10_Click() { LeaveScaleMode(*this); }
+void Form1::Command10_Click() {
+    EachPacer([](PlaybackPacer& p) { p.StopPressed(); });
+    LeaveScaleMode(*this);
+}
 
 } // namespace korvalin

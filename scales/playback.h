@@ -74,6 +74,9 @@ public:
     // "Next Note", "Stop", "End" or Exit cut it short.
     virtual void StepEnds(bool reached) { (void)reached; }
     virtual void RunEnds(RunEnd how) { (void)how; }
+    // "Stop" or "End" was pressed, with or without a run in progress: what the pacer has sounding
+    // ends now rather than when the run's current wait is over.
+    virtual void StopPressed() {}
 };
 
 // Pacers take part in every run from the next step on; a pacer removed during a run gets no

@@ -382,7 +382,7 @@ TEST_F(Form1Test, MenuBarHasEveryItemInOrder) {
         {"File", {"Load", "-", "Exit"}},
         {"Print", {"Print Current Note", "Print Current Scale", "Print Altissimo Chart", "Print Fingering Chart"}},
         {"Instrument", {"Soprano", "Alto", "Tenor", "Baritone", "Sound Display"}},
-        {"Sounds", {"Midi Control", "Listen"}},
+        {"Sounds", {"Midi Control", "Listen", "Metronome and Drone"}},
         {"Info", {"Top 5!", "Transposition", "Circle of Fifths", "Mouthpiece", "Reed", "Altissimo Chart",
                   "Fingering Chart"}},
         {"Help", {"Help Using Help", "Help Contents", "-", "About"}}};

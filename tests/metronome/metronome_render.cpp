@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace korvalin::metronome_test {
 namespace {
@@ -129,6 +130,72 @@ ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r
     if (n >= 2) f.intervalMs = (n * sumBeatAt - sumBeat * sumAt) / (n * sumBeatBeat - sumBeat * sumBeat) * 1000.0 / r.rate;
     f.medianErrorMs = Median(errors);
     f.worstErrorMs = errors.empty() ? 0 : *std::max_element(errors.begin(), errors.end());
+    return f;
+}
+
+RecordedClickFigures MeasureRecordedClicks(const std::vector<float>& samples, double rate, double beatMs) {
+    RecordedClickFigures f;
+    const auto n = int64_t(samples.size());
+    // Holes: four or more samples of exact silence after the first sound, as [start, end).
+    std::vector<std::pair<int64_t, int64_t>> holes;
+    int64_t first = 0;
+    while (first < n && samples[std::size_t(first)] == 0.0f) ++first;
+    for (int64_t i = first; i < n;) {
+        int64_t end = i;
+        while (end < n && samples[std::size_t(end)] == 0.0f) ++end;
+        if (end - i >= 4) holes.push_back({i, end});
+        i = end + 1;
+    }
+    f.holes = int(holes.size());
+    std::vector<float> d(samples.size(), 0.0f);
+    for (int64_t i = first + 1; i < n; ++i) d[std::size_t(i)] = samples[std::size_t(i)] - samples[std::size_t(i - 1)];
+    const std::vector<int64_t> onsets = Onsets(d, rate);
+    f.clicks = int(onsets.size());
+
+    // A click's window: from a little before its onset to well into its sound, with room to slide.
+    const auto before = int64_t(0.002 * rate), length = int64_t(0.02 * rate), slide = int64_t(0.003 * rate);
+    auto whole = [&](int64_t onset) {
+        const int64_t from = onset - before - slide, to = onset - before + length + slide;
+        if (from < 0 || to > n) return false;
+        return std::none_of(holes.begin(), holes.end(), [&](const auto& h) { return h.first < to && h.second > from; });
+    };
+    const auto model = std::find_if(onsets.begin(), onsets.end(), whole);
+    if (model == onsets.end()) return f;
+    const int64_t m = *model - before;
+    // Each whole click placed where it matches the model best.
+    std::vector<std::optional<double>> at;
+    for (int64_t onset : onsets) {
+        if (!whole(onset)) {
+            ++f.damaged;
+            at.push_back(std::nullopt);
+            continue;
+        }
+        double best = -1e30;
+        int64_t bestLag = 0;
+        for (int64_t lag = -slide; lag <= slide; ++lag) {
+            double sum = 0;
+            const int64_t start = onset - before + lag;
+            for (int64_t k = 0; k < length; ++k) sum += double(d[std::size_t(m + k)]) * double(d[std::size_t(start + k)]);
+            if (sum > best) best = sum, bestLag = lag;
+        }
+        at.push_back(double(onset + bestLag));
+    }
+    std::vector<double> lengths, errors;
+    for (std::size_t k = 1; k < at.size(); ++k) {
+        if (!at[k] || !at[k - 1]) continue;
+        const double ms = (*at[k] - *at[k - 1]) * 1000.0 / rate;
+        if (std::abs(ms - beatMs) > 0.25 * beatMs) continue; // a click missed or doubled
+        lengths.push_back(ms);
+        errors.push_back(std::abs(ms - beatMs));
+    }
+    f.intervals = int(lengths.size());
+    if (!lengths.empty()) {
+        double sum = 0;
+        for (double l : lengths) sum += l;
+        f.intervalMs = sum / double(lengths.size());
+        f.medianErrorMs = Median(errors);
+        f.worstErrorMs = *std::max_element(errors.begin(), errors.end());
+    }
     return f;
 }
 

@@ -64,6 +64,23 @@ struct ClickFigures {
 // Clicks of a rendering of the click-only `schedule` (no drone, no steps) against their beats.
 ClickFigures MeasureClicks(const MetronomeSchedule& schedule, const Rendering& r);
 
+// Clicks of one sound, a beat apart, recorded from a live audio server over a soft drone. A busy
+// machine leaves holes in what the server records: short runs of exact silence in place of the
+// sound (the sound after them keeps its time). The drone keeps the sound from ever being silent,
+// so every hole shows, and a click with a hole in it is not measured. Each click is found on the
+// sound's first difference (where the low drone hardly registers) and placed exactly by matching
+// it against the first whole click, so that every click is timed at the same point of its sound.
+struct RecordedClickFigures {
+    int clicks = 0;           // onsets heard
+    int holes = 0;            // holes in the recording
+    int damaged = 0;          // clicks with a hole in them (not measured)
+    int intervals = 0;        // neighbouring whole clicks a beat apart
+    double intervalMs = 0;    // their mean length
+    double medianErrorMs = 0; // |length - beat|
+    double worstErrorMs = 0;
+};
+RecordedClickFigures MeasureRecordedClicks(const std::vector<float>& samples, double rate, double beatMs);
+
 // The mean frequency of `samples` from `from` to `to` seconds near the nominal `nominalHz`.
 double MeanFrequency(const std::vector<float>& samples, double rate, double nominalHz, double from, double to);
 

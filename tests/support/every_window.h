@@ -5,6 +5,7 @@
 #include "app/window_registry.h"
 #include "listen/listen_window.h"
 #include "main_window/form1.h"
+#include "metronome/metronome_window.h"
 #include "midi/midi_control.h"
 #include "printing/form12.h"
 #include "reference/about_box.h"
@@ -38,6 +39,7 @@ inline std::vector<WindowCase> EveryWindow() {
         {"SelectScale", &OpenWindow<Form2>, "Select Scale"},
         {"PatternLoad", &OpenWindow<Form3>, "Pattern Load"},
         {"MidiControl", &OpenWindow<MidiControl>, "Midi Control"},
+        {"Metronome", &OpenWindow<MetronomeWindow>, "Metronome and Drone"},
         {"FingeringChart", &OpenWindow<Form4>, "Saxophone Fingering Chart"},
         {"AltissimoChart", &OpenWindow<Form13>, "Altissimo Chart"},
         {"CircleOfFifths", &OpenWindow<Form8>, "Circle of Fifths"},

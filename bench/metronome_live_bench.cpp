@@ -1,0 +1,192 @@
+// The metronome and drone live, as the application plays them, against a private PulseAudio
+// server started for the run (nothing reaches the desktop's own sound):
+//   - an external port's path: how late the event loop sends each click (a recording output
+//     stands in for the port; sending on RtMidi adds only the call itself),
+//   - the clicks recorded from the server's null sink for a minute: spacing and error,
+//   - processor time while the metronome and drone run, against notes struck as a scale plays them,
+//   - and with everything stopped: whether the audio stream closed, and the processor time then.
+//   metronome_live_bench [seconds recorded, 60 by default]
+#include "app/korvalin1.h"
+#include "bench/cpu_time.h"
+#include "metronome/metronome_player.h"
+#include "midi/midi_port.h"
+#include "midi/synth_output.h"
+#include "scales/playback.h"
+#include "tests/metronome/metronome_render.h"
+#include "tests/support/recording_midi_output.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace korvalin;
+using namespace korvalin::metronome_test;
+
+namespace {
+
+class PrivateServer {
+public:
+    PrivateServer() {
+        char folder[] = "/tmp/korvalin-bench-pulse.XXXXXX";
+        if (!mkdtemp(folder)) return;
+        folder_ = folder;
+        FILE* out = popen(("'" KORVALIN_PULSE_SCRIPT "' start '" + folder_ + "' 2>/dev/null").c_str(), "r");
+        if (!out) return;
+        char line[512] = {};
+        if (fgets(line, sizeof line, out)) address_ = std::string(line, std::strcspn(line, "\n"));
+        if (pclose(out) != 0) address_.clear();
+    }
+    ~PrivateServer() {
+        if (!folder_.empty())
+            std::system(("'" KORVALIN_PULSE_SCRIPT "' stop '" + folder_ + "' > /dev/null 2>&1").c_str());
+    }
+    const std::string& Address() const { return address_; }
+
+private:
+    std::string folder_, address_;
+};
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+// Runs the event loop for `ms` milliseconds, sleeping whenever nothing is due (QTest::qWait
+// would wake it every few milliseconds and count in the figures).
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Processor time of the whole process (every thread, the synthesizer's and the server's client
+// threads included) while the event loop runs for `seconds`, as a share of one core.
+double CpuShare(double seconds) {
+    const double start = bench::CpuSeconds();
+    Wait(int(seconds * 1000));
+    return (bench::CpuSeconds() - start) / seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::max(5.0, std::atof(argv[1])) : 60.0;
+    std::printf("== Metronome and drone, live\n");
+
+    // 1. An external port's path: the event loop sends each event when its timer fires.
+    {
+        ResetKorvalin1();
+        auto port = std::make_shared<RecordingMidiOutput>();
+        SetMidiOutput(port);
+        OpenMidiOut();
+        KORVALIN1.SoundOn = 1;
+        MetronomePlayer player;
+        player.RecordLateness(true);
+        player.Start(MetronomeSchedule({.tempo = 120, .beatsPerBar = 4}, {.on = true, .note = 51}), StepClockMs());
+        Wait(int(seconds * 1000));
+        player.Stop();
+        const std::vector<double>& late = player.Lateness();
+        std::printf("external port path, %.0f s at 120 bpm: %zu moments sent, lateness median %.3f ms, "
+                    "99th percentile %.3f ms, worst %.3f ms\n",
+                    seconds, late.size(), Percentile(late, 0.5), Percentile(late, 0.99), Percentile(late, 1.0));
+        CloseMidiOut();
+        SetMidiOutput(nullptr);
+    }
+
+    PrivateServer server;
+    if (server.Address().empty()) {
+        std::printf("the private PulseAudio server could not be started: no live sound figures\n");
+        return 1;
+    }
+    qputenv("PULSE_SERVER", QByteArray::fromStdString(server.Address()));
+    ResetKorvalin1();
+    SynthSettings settings;
+    settings.idleClose = std::chrono::milliseconds(1000);
+    auto synth = std::make_shared<SynthOutput>(settings);
+    SetMidiOutput(synth);
+    OpenMidiOut();
+    KORVALIN1.SoundOn = 1;
+    if (KORVALIN1.MidiReady == 0) {
+        std::printf("the built-in synthesizer did not open on the private server\n");
+        return 1;
+    }
+
+    // 2. Clicks of one sound recorded from the server's null sink over a soft drone (which shows
+    //    every hole in the recording; see MeasureRecordedClicks).
+    {
+        QByteArray bytes;
+        QProcess parec;
+        QObject::connect(&parec, &QProcess::readyReadStandardOutput, [&] { bytes += parec.readAllStandardOutput(); });
+        parec.start("parec", {"--device=korvalin_test.monitor", "--format=float32le", "--rate=44100", "--channels=1",
+                              "--latency-msec=10", "--raw"});
+        parec.waitForStarted(5000);
+        for (int i = 0; i < 200 && bytes.size() < 4096; ++i) Wait(50);
+        MetronomePlayer player;
+        const MetronomeSchedule clicks({.tempo = 120, .beatsPerBar = 1}, {.on = true, .note = LowDroneNote(63), .volume = 30});
+        const qsizetype from = bytes.size();
+        player.Start(clicks, StepClockMs());
+        Wait(int(seconds * 1000));
+        const qsizetype to = bytes.size();
+        player.Stop();
+        Wait(300);
+        parec.kill();
+        parec.waitForFinished(5000);
+        std::vector<float> x(std::size_t(to - from) / sizeof(float));
+        std::memcpy(x.data(), bytes.constData() + from, x.size() * sizeof(float));
+        const RecordedClickFigures f = MeasureRecordedClicks(x, 44100, 500.0);
+        std::printf("recorded from the server, %.0f s at 120 bpm: %d clicks (%d with a hole in the recording, of %d "
+                    "holes), %d intervals between whole clicks: mean %.4f ms, error median %.3f ms, worst %.3f ms\n",
+                    seconds, f.clicks, f.damaged, f.holes, f.intervals, f.intervalMs, f.medianErrorMs, f.worstErrorMs);
+    }
+
+    // 3. Processor time: the metronome and drone against notes struck as a scale at Speed 1 plays
+    //    them (one every 100 ms, each ended before the next), both sounding through the server.
+    const double measure = std::min(seconds, 20.0);
+    {
+        MetronomePlayer player;
+        player.Start(MetronomeSchedule({.tempo = 120, .beatsPerBar = 4}, {.on = true, .note = LowDroneNote(63)}),
+                     StepClockMs());
+        Wait(500);
+        const double share = CpuShare(measure);
+        player.Stop();
+        std::printf("processor time, metronome and drone running: %.2f%% of a core\n", 100.0 * share);
+    }
+    {
+        QTimer steps;
+        int k = 0;
+        QObject::connect(&steps, &QTimer::timeout, [&] {
+            synth->Send(PackMidiMessage(kNoteOnStatus, 60 + (k % 8), 0));
+            ++k;
+            synth->Send(PackMidiMessage(kNoteOnStatus, 60 + (k % 8), 100));
+        });
+        steps.start(100);
+        Wait(500);
+        const double share = CpuShare(measure);
+        steps.stop();
+        synth->Send(PackMidiMessage(kNoteOnStatus, 60 + (k % 8), 0));
+        std::printf("processor time, a scale playing (a note every 100 ms): %.2f%% of a core\n", 100.0 * share);
+    }
+
+    // 4. Everything stopped: the stream closes after its idle time, and then nothing runs.
+    {
+        for (int i = 0; i < 100 && synth->StreamOpen(); ++i) Wait(100);
+        const bool closed = !synth->StreamOpen();
+        const double share = CpuShare(5);
+        std::printf("stopped: audio stream %s, processor time over 5 s: %.3f%% of a core\n",
+                    closed ? "closed" : "STILL OPEN", 100.0 * share);
+    }
+    CloseMidiOut();
+    SetMidiOutput(nullptr);
+    return 0;
+}

@@ -1,0 +1,393 @@
+#include "metronome/metronome_window.h"
+
+#include "app/korvalin1.h"
+#include "app/note_table.h"
+#include "app/window_registry.h"
+#include "assets/main_art.h"
+#include "main_window/form1.h"
+#include "main_window/window_font.h"
+#include "midi/midi_port.h"
+#include "scales/scale_catalogue.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace korvalin {
+namespace {
+
+QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
+
+constexpr const char* kTempoKey = "metronome/tempo";
+constexpr const char* kFollowKey = "metronome/scalesFollowTempo";
+constexpr const char* kClickKey = "metronome/click";
+constexpr const char* kBeatsKey = "metronome/beatsPerBar";
+constexpr const char* kClickVolumeKey = "metronome/clickVolume";
+constexpr const char* kDroneKey = "metronome/drone";
+constexpr const char* kDroneVolumeKey = "metronome/droneVolume";
+constexpr const char* kDroneNoteKey = "metronome/droneNote"; // 0: the tonic; 1 to 12: C to B
+
+constexpr int kDefaultTempo = 90;
+constexpr int kDefaultBeats = 4;
+constexpr int kDefaultClickVolume = 100;
+constexpr int kDefaultDroneVolume = 40; // soft, under the played note
+
+constexpr std::array<const char*, 12> kPitchNames = {"C",       "C# / Db", "D",       "Eb / D#", "E",       "F",
+                                                     "F# / Gb", "G",       "Ab / G#", "A",       "Bb / A#", "B"};
+
+QString NoteName(int midi) {
+    if (midi < 0) return QString();
+    return QStringLiteral("%1%2").arg(QString::fromLatin1(kPitchNames[std::size_t(midi % 12)]).section(' ', 0, 0)).arg(midi / 12 - 1);
+}
+
+// The written tonic of the current scale, else the note shown in the main window; 0 for none.
+int WrittenTonic() {
+    const int first = FieldValue(CurrentScalePattern(), 1);
+    if (IsPlayableNote(first)) return first;
+    if (WindowLoaded<Form1>() && IsPlayableNote(Window<Form1>().CurrentNote)) return Window<Form1>().CurrentNote;
+    return 0;
+}
+
+int InstrumentRows() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
+
+} // namespace
+
+int DroneListNote(int index) { return LowDroneNote(60 + std::clamp(index, 0, 11)); }
+
+MetronomeWindow::MetronomeWindow() {
+    setObjectName("MetronomeWindow");
+    setWindowTitle(kMetronomeWindowTitle);
+    setWindowIcon(AppIcon());
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(WindowFont());
+    tapClock = [] { return StepClockMs(); };
+
+    auto named = [](QWidget* w, const char* name, const QString& accessible) {
+        w->setObjectName(name);
+        w->setAccessibleName(accessible);
+    };
+    auto slider = [&](const char* name, const QString& accessible, int low, int high) {
+        auto* s = new QSlider(Qt::Horizontal);
+        named(s, name, accessible);
+        s->setRange(low, high);
+        s->setPageStep(10);
+        return s;
+    };
+
+    // Tempo.
+    tempoGroup = new QGroupBox("Tempo");
+    named(tempoGroup, "tempoGroup", "Tempo");
+    tempoBox = new QSpinBox;
+    named(tempoBox, "tempoBox", "Beats per minute");
+    tempoBox->setRange(kMinTempo, kMaxTempo);
+    tempoBox->setSuffix(" bpm");
+    tempoBox->setMinimumWidth(tempoBox->fontMetrics().horizontalAdvance(QStringLiteral("240 bpm")) + 40);
+    tempoSlider = slider("tempoSlider", "Tempo", kMinTempo, kMaxTempo);
+    tapButton = new QPushButton("Tap");
+    named(tapButton, "tapButton", "Tap");
+    tapButton->setToolTip("Tap a few beats to set the tempo");
+    followTempoBox = new QCheckBox("Scales follow the tempo");
+    named(followTempoBox, "followTempoBox", "Scales follow the tempo");
+    auto* tempoGrid = new QGridLayout(tempoGroup);
+    tempoGrid->addWidget(tempoBox, 0, 0);
+    tempoGrid->addWidget(tempoSlider, 0, 1);
+    tempoGrid->addWidget(tapButton, 0, 2);
+    tempoGrid->addWidget(followTempoBox, 1, 0, 1, 3);
+    tempoGrid->setColumnStretch(1, 1);
+
+    // Metronome.
+    clickGroup = new QGroupBox("Metronome");
+    named(clickGroup, "clickGroup", "Metronome");
+    clickOnBox = new QCheckBox("Click");
+    named(clickOnBox, "clickOnBox", "Click on");
+    beatsBox = new QSpinBox;
+    named(beatsBox, "beatsBox", "Beats per bar");
+    beatsBox->setRange(kMinBeatsPerBar, kMaxBeatsPerBar);
+    auto* beatsLabel = new QLabel("Beats per bar");
+    beatsLabel->setObjectName("beatsLabel");
+    beatsLabel->setBuddy(beatsBox);
+    clickVolumeSlider = slider("clickVolumeSlider", "Click volume", 1, 127);
+    auto* clickVolumeLabel = new QLabel("Volume");
+    clickVolumeLabel->setObjectName("clickVolumeLabel");
+    clickVolumeLabel->setBuddy(clickVolumeSlider);
+    auto* clickGrid = new QGridLayout(clickGroup);
+    clickGrid->addWidget(clickOnBox, 0, 0, 1, 2);
+    clickGrid->addWidget(beatsLabel, 1, 0);
+    clickGrid->addWidget(beatsBox, 1, 1, Qt::AlignLeft);
+    clickGrid->addWidget(clickVolumeLabel, 2, 0);
+    clickGrid->addWidget(clickVolumeSlider, 2, 1);
+    clickGrid->setColumnStretch(1, 1);
+
+    // Drone.
+    droneGroup = new QGroupBox("Drone");
+    named(droneGroup, "droneGroup", "Drone");
+    droneOnBox = new QCheckBox("Drone");
+    named(droneOnBox, "droneOnBox", "Drone on");
+    droneNoteList = new QComboBox;
+    named(droneNoteList, "droneNoteList", "Drone note");
+    droneNoteList->addItem("tonic of the scale");
+    for (const char* name : kPitchNames) droneNoteList->addItem(QString::fromLatin1(name));
+    auto* noteLabel = new QLabel("Note");
+    noteLabel->setObjectName("droneNoteLabel");
+    noteLabel->setBuddy(droneNoteList);
+    droneSoundsLabel = new QLabel;
+    named(droneSoundsLabel, "droneSoundsLabel", "Drone sounds");
+    droneVolumeSlider = slider("droneVolumeSlider", "Drone volume", 1, 127);
+    auto* droneVolumeLabel = new QLabel("Volume");
+    droneVolumeLabel->setObjectName("droneVolumeLabel");
+    droneVolumeLabel->setBuddy(droneVolumeSlider);
+    auto* droneGrid = new QGridLayout(droneGroup);
+    droneGrid->addWidget(droneOnBox, 0, 0, 1, 3);
+    droneGrid->addWidget(noteLabel, 1, 0);
+    droneGrid->addWidget(droneNoteList, 1, 1);
+    droneGrid->addWidget(droneSoundsLabel, 1, 2);
+    droneGrid->addWidget(droneVolumeLabel, 2, 0);
+    droneGrid->addWidget(droneVolumeSlider, 2, 1, 1, 2);
+    droneGrid->setColumnStretch(1, 1);
+
+    startButton = new QPushButton("Start");
+    named(startButton, "startButton", "Start");
+    stopButton = new QPushButton("Stop");
+    named(stopButton, "stopButton", "Stop");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(startButton);
+    buttons->addWidget(stopButton);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(tempoGroup);
+    column->addWidget(clickGroup);
+    column->addWidget(droneGroup);
+    column->addLayout(buttons);
+
+    Recall();
+
+    connect(tempoBox, &QSpinBox::valueChanged, this, [this] { TempoTyped(); });
+    connect(tempoSlider, &QSlider::valueChanged, this, [this] { TempoSlid(); });
+    connect(tapButton, &QPushButton::clicked, this, [this] { Tap(); });
+    connect(startButton, &QPushButton::clicked, this, [this] { Start(); });
+    connect(stopButton, &QPushButton::clicked, this, [this] { Stop(); });
+    for (QCheckBox* c : {followTempoBox, clickOnBox, droneOnBox}) connect(c, &QCheckBox::toggled, this, [this] { SettingChanged(); });
+    for (QSlider* s : {clickVolumeSlider, droneVolumeSlider}) connect(s, &QSlider::valueChanged, this, [this] { SettingChanged(); });
+    connect(beatsBox, &QSpinBox::valueChanged, this, [this] { SettingChanged(); });
+    connect(droneNoteList, &QComboBox::currentIndexChanged, this, [this] { SettingChanged(); });
+
+    // Whatever closes the output (sound off, another output, Exit) ends the clicks and the drone
+    // on it first.
+    BeforeMidiOutCloses() = [this] { StopAll(); };
+}
+
+MetronomeWindow::~MetronomeWindow() {
+    RemovePlaybackPacer(this);
+    BeforeMidiOutCloses() = nullptr;
+    player_.Stop();
+}
+
+int MetronomeWindow::Tempo() const { return tempoBox->value(); }
+bool MetronomeWindow::FollowTempo() const { return followTempoBox->isChecked(); }
+
+MetronomeSettings MetronomeWindow::Metronome() const {
+    return {.tempo = Tempo(), .beatsPerBar = beatsBox->value(), .clickOn = clickOnBox->isChecked(),
+            .clickVolume = clickVolumeSlider->value(), .leadIn = false};
+}
+
+int MetronomeWindow::DroneNote() const {
+    const int index = droneNoteList->currentIndex();
+    if (index >= 1) return DroneListNote(index - 1);
+    return DroneNoteForTonic(WrittenTonic(), InstrumentRows());
+}
+
+DroneSettings MetronomeWindow::Drone() const {
+    return {.on = droneOnBox->isChecked(), .note = DroneNote(), .volume = droneVolumeSlider->value(),
+            .program = kReedOrganProgram, .channel = DroneChannelFor(KORVALIN1.MidiChannel)};
+}
+
+MetronomeSchedule MetronomeWindow::MakeSchedule() const {
+    return MetronomeSchedule(Metronome(), Drone(), {.notes = {}, .channel = KORVALIN1.MidiChannel});
+}
+
+void MetronomeWindow::TempoTyped() {
+    {
+        const QSignalBlocker block(tempoSlider);
+        tempoSlider->setValue(tempoBox->value());
+    }
+    SettingChanged();
+}
+
+void MetronomeWindow::TempoSlid() { tempoBox->setValue(tempoSlider->value()); }
+
+void MetronomeWindow::Tap() {
+    if (const std::optional<int> bpm = taps_.Tap(tapClock())) tempoBox->setValue(*bpm);
+}
+
+void MetronomeWindow::Start() {
+    started_ = true;
+    // Within a run the run's beats rule; the metronome then goes on after the run.
+    if (runs_.empty()) Restart();
+}
+
+void MetronomeWindow::Stop() { StopAll(); }
+
+void MetronomeWindow::StopAll() {
+    started_ = false;
+    player_.Stop();
+}
+
+void MetronomeWindow::Restart() {
+    const MetronomeSchedule schedule = MakeSchedule();
+    if (!clickOnBox->isChecked() && !(schedule.Drone().on && schedule.Drone().note >= 0)) {
+        player_.Stop();
+        return;
+    }
+    player_.Start(schedule, StepClockMs());
+}
+
+void MetronomeWindow::SettingChanged() {
+    if (recalling_) return;
+    ShowTonic();
+    Remember();
+    // A running metronome takes the change at once; a scale run's beats keep theirs until it ends.
+    if (started_ && runs_.empty()) Restart();
+}
+
+void MetronomeWindow::ShowTonic() {
+    const int note = DroneNote();
+    droneSoundsLabel->setText(note >= 0 ? QStringLiteral("sounds %1").arg(NoteName(note)) : QStringLiteral("no note"));
+}
+
+void MetronomeWindow::Remember() const {
+    QSettings s = RememberedSettings();
+    s.setValue(kTempoKey, Tempo());
+    s.setValue(kFollowKey, FollowTempo());
+    s.setValue(kClickKey, clickOnBox->isChecked());
+    s.setValue(kBeatsKey, beatsBox->value());
+    s.setValue(kClickVolumeKey, clickVolumeSlider->value());
+    s.setValue(kDroneKey, droneOnBox->isChecked());
+    s.setValue(kDroneVolumeKey, droneVolumeSlider->value());
+    s.setValue(kDroneNoteKey, droneNoteList->currentIndex());
+}
+
+void MetronomeWindow::Recall() {
+    recalling_ = true;
+    const QSettings s = RememberedSettings();
+    // Whatever was stored, the controls' own ranges apply.
+    auto number = [&s](const char* key, int fallback) {
+        bool ok = false;
+        const int v = s.value(key, fallback).toInt(&ok);
+        return ok ? v : fallback;
+    };
+    tempoBox->setValue(number(kTempoKey, kDefaultTempo));
+    tempoSlider->setValue(tempoBox->value());
+    followTempoBox->setChecked(s.value(kFollowKey, false).toBool());
+    clickOnBox->setChecked(s.value(kClickKey, true).toBool());
+    beatsBox->setValue(number(kBeatsKey, kDefaultBeats));
+    clickVolumeSlider->setValue(number(kClickVolumeKey, kDefaultClickVolume));
+    droneOnBox->setChecked(s.value(kDroneKey, false).toBool());
+    droneVolumeSlider->setValue(number(kDroneVolumeKey, kDefaultDroneVolume));
+    const int index = number(kDroneNoteKey, 0);
+    droneNoteList->setCurrentIndex(index >= 0 && index < droneNoteList->count() ? index : 0);
+    recalling_ = false;
+    ShowTonic();
+}
+
+void MetronomeWindow::ShowBeside() {
+    if (WindowLoaded<Form1>() && !followingInstrument_) {
+        // A drone on the tonic moves with the saxophone chosen in the main window.
+        followingInstrument_ = true;
+        for (const char* name : {"Option1", "Option2", "Option3", "Option4"})
+            if (auto* option = Window<Form1>().findChild<QRadioButton*>(name))
+                connect(option, &QRadioButton::toggled, this, [this](bool on) {
+                    if (on) InstrumentChanged();
+                });
+    }
+    if (!isVisible() && WindowLoaded<Form1>()) {
+        // To the right of the main window, where it does not cover it.
+        const QWidget& main = Window<Form1>();
+        adjustSize();
+        move(main.frameGeometry().right() + 8, main.frameGeometry().top());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void MetronomeWindow::InstrumentChanged() {
+    ShowTonic();
+    // A metronome running by itself takes the new tonic at once; a scale run's beats are left
+    // alone, and the next run starts on the new one.
+    if (started_ && runs_.empty() && droneOnBox->isChecked() && droneNoteList->currentIndex() == 0 &&
+        player_.Running() && player_.Schedule().Drone().note != DroneNote())
+        Restart();
+}
+
+void MetronomeWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    ShowTonic();
+    AddPlaybackPacer(this);
+}
+
+void MetronomeWindow::closeEvent(QCloseEvent* e) {
+    // Closing ends every click and the drone; with the window closed scale runs keep NoteDelay.
+    e->accept();
+    StopAll();
+    RemovePlaybackPacer(this);
+}
+
+void MetronomeWindow::RunBegins(int& leadInSteps) {
+    Run run;
+    run.paced = FollowTempo();
+    run.originMs = StepClockMs();
+    run.tempo = Tempo();
+    runs_.push_back(run);
+    ShowTonic();
+    if (!run.paced) return;
+    // The lead-in counts in one bar, a step on each beat.
+    if (leadInSteps > 0) leadInSteps = beatsBox->value();
+    // The clicks start with the run, so its beats and the steps coincide.
+    Restart();
+}
+
+void MetronomeWindow::StepBegins(std::int16_t, int index, bool, StepPace& pace) {
+    if (runs_.empty() || !runs_.back().paced) return;
+    // A step another pacer waits on has no deadline: the tempo then only drives the click.
+    if (pace.untilReached) return;
+    const Run& run = runs_.back();
+    const MetronomeSchedule grid({.tempo = run.tempo});
+    const std::int64_t now = StepClockMs();
+    const std::int64_t halfBeat = grid.BeatTime(1).RoundedMs() / 2;
+    // The step ends on its beat, counted from the run's start (never by adding beat lengths, so
+    // nothing drifts). Behind the beats (a step was waited for, or a run inside this one took the
+    // time), it ends on the first beat at least half a beat away: back in time with the clicks.
+    std::int64_t beat = index + 1;
+    while (run.originMs + grid.BeatTime(beat).RoundedMs() < now + halfBeat) ++beat;
+    const std::int64_t end = run.originMs + grid.BeatTime(beat).RoundedMs();
+    pace.untilMs = end;
+}
+
+void MetronomeWindow::RunEnds(RunEnd) {
+    if (!runs_.empty()) runs_.pop_back();
+    // The clicks a run started end with it; a metronome started here goes on.
+    if (!runs_.empty()) return;
+    if (started_)
+        Restart();
+    else
+        player_.Stop();
+}
+
+void MetronomeWindow::StopPressed() { StopAll(); }
+
+} // namespace korvalin
