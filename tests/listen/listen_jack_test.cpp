@@ -1,0 +1,134 @@
+// A wind controller played into the Listen window through the private JACK server: a test keyboard
+// on the server is chosen as the input, the main window follows the notes it plays, and a scale
+// run with "Wait for me" advances as each note is played and stays silent meanwhile.
+#include "app/korvalin1.h"
+#include "listen/listen_window.h"
+#include "listen/practice.h"
+#include "listen/written_note.h"
+#include "listen/wait_for_me_panel.h"
+#include "scales/form2.h"
+#include "scales/playback.h"
+#include "scales/scale_catalogue.h"
+#include "tests/support/find_control.h"
+#include "tests/support/gui_test.h"
+#include "tests/support/jack_sender.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+using namespace korvalin;
+
+namespace {
+
+class ListenThroughJack : public GuiTest<> {
+protected:
+    void SetUp() override {
+        // Only ever the private server: an unset name would mean the user's default server.
+        const char* server = std::getenv("JACK_DEFAULT_SERVER");
+        ASSERT_TRUE(server && std::string(server).starts_with("korvalin_test_"))
+            << "no private JACK server: run through ./korvalin test, or export what "
+               "tests/support/private_jack.sh start <folder> prints";
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) qputenv("PULSE_SERVER", "unix:/nonexistent/korvalin-no-server");
+        QSettings("Korvalin", "Korvalin").clear();
+        GuiTest::SetUp();
+        ASSERT_TRUE(keyboard.ok()) << keyboard.error();
+    }
+    void TearDown() override {
+        LeadInQuestion() = nullptr;
+        GuiTest::TearDown();
+        QSettings("Korvalin", "Korvalin").clear();
+    }
+
+    // The main window on the alto, then the Listen window listening to the test keyboard.
+    ListenWindow& ListenToKeyboard() {
+        Form1& f = Window<Form1>();
+        f.show();
+        Find<QRadioButton>(f, "Option2")->click();
+        Find<QAction>(f, "ListenItem")->trigger();
+        ListenWindow& w = Window<ListenWindow>();
+        const QString caption = QStringLiteral("MIDI (JACK): ") + QString::fromStdString(keyboard.PortName());
+        w.ListInputs();
+        EXPECT_TRUE(w.ChooseInput(caption)) << "the keyboard is not among the inputs";
+        EXPECT_TRUE(w.Listening());
+        midi->Clear();
+        return w;
+    }
+
+    static bool Until(const std::function<bool()>& done, int ms = 10000) {
+        for (int waited = 0; !done() && waited < ms; waited += 20) QTest::qWait(20);
+        return done();
+    }
+
+    JackSender keyboard{"Korvalin test wind controller"};
+};
+
+// A Note On with velocity above 0 sounds at its velocity-0 or Note Off; nothing else counts.
+bool IsNoteOn(uint32_t message) { return (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) > 0; }
+
+TEST_F(ListenThroughJack, TheMainWindowFollowsThePlayedNotesSilently) {
+    ListenToKeyboard();
+    Form1& f = Window<Form1>();
+    // Concert Eb4, E3 (the alto's written C#0) and Bb3, each held, then released.
+    for (const int concert : {63, 52, 58}) {
+        const int written = WrittenNoteFor(concert, f.Transposition);
+        ASSERT_NE(written, 0);
+        ASSERT_TRUE(keyboard.NoteOn(0, concert, 90));
+        ASSERT_TRUE(keyboard.WaitUntilSent());
+        EXPECT_TRUE(Until([&] { return f.CurrentNote == written; })) << concert << " shows " << f.CurrentNote;
+        ASSERT_TRUE(keyboard.NoteOff(0, concert));
+    }
+    ASSERT_TRUE(keyboard.WaitUntilSent());
+    QTest::qWait(2 * ListenWindow::kHoldMs);
+    for (const uint32_t m : midi->Sent()) EXPECT_FALSE(IsNoteOn(m)) << "listening never sounds a note";
+}
+
+TEST_F(ListenThroughJack, WaitForMeAdvancesOnThePlayedNotes) {
+    ListenWindow& w = ListenToKeyboard();
+    Form1& f = Window<Form1>();
+    Find<QCheckBox>(w, "waitForMe")->setChecked(true);
+    // A scale of three notes, chosen as a user pattern, without the lead-in.
+    KORVALIN1.ScalePatterns[kUserPatternEntry] = "073076079";
+    KORVALIN1.ScaleType = 0;
+    KORVALIN1.ScaleKey = kUserPatternKey;
+    f.Command4_Click();
+    Window<Form2>().Form_DblClick();
+    LeadInQuestion() = [] { return false; };
+    midi->Clear();
+
+    // The player: whenever the main window shows a step, play its concert note after a moment.
+    std::vector<int> steps;
+    QTimer player;
+    player.setInterval(30);
+    QObject::connect(&player, &QTimer::timeout, [&] {
+        if (PlaybackRunDepth() == 0 || (!steps.empty() && steps.back() == f.CurrentNote)) return;
+        if (!steps.empty()) keyboard.NoteOff(0, ConcertPitchOf(steps.back(), f.Transposition));
+        steps.push_back(f.CurrentNote);
+        keyboard.NoteOn(0, ConcertPitchOf(f.CurrentNote, f.Transposition), 90);
+    });
+    player.start();
+    // However it goes, the run ends: "Stop" after a generous while.
+    QTimer::singleShot(30000, &f, [&f] { Find<QPushButton>(f, "Command7")->click(); });
+    Find<QPushButton>(f, "Command8")->click();
+    player.stop();
+
+    EXPECT_EQ(steps, (std::vector<int>{73, 76, 79}));
+    const std::vector<PracticeStep> results = Find<WaitForMePanel>(w, "waitForMePanel")->Results();
+    ASSERT_EQ(results.size(), 3u);
+    for (const PracticeStep& s : results) {
+        EXPECT_TRUE(s.reached) << s.note;
+        EXPECT_EQ(s.averageCents.value_or(99), 0.0) << "a MIDI note is exactly in tune";
+    }
+    for (const uint32_t m : midi->Sent()) EXPECT_FALSE(IsNoteOn(m)) << "the steps that wait are silent";
+}
+
+} // namespace
