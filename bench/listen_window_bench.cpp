@@ -5,6 +5,7 @@
 #include "app/prompts.h"
 #include "app/window_registry.h"
 #include "bench/cpu_time.h"
+#include "bench/private_server.h"
 #include "listen/audio_pitch_input.h"
 #include "listen/listen_window.h"
 #include "main_window/form1.h"
@@ -60,27 +61,7 @@ Phase Measure(int seconds) {
     return {100.0 * (bench::CpuSeconds() - before) / seconds, RssKb() / 1024.0, ThreadNames()};
 }
 
-class PrivateServer {
-public:
-    PrivateServer() {
-        char folder[] = "/tmp/korvalin-bench-pulse.XXXXXX";
-        if (!mkdtemp(folder)) return;
-        folder_ = folder;
-        FILE* out = popen(("'" KORVALIN_PULSE_SCRIPT "' start '" + folder_ + "' 2>/dev/null").c_str(), "r");
-        if (!out) return;
-        char line[512] = {};
-        if (fgets(line, sizeof line, out)) address_ = std::string(line, std::strcspn(line, "\n"));
-        if (pclose(out) != 0) address_.clear();
-    }
-    ~PrivateServer() {
-        if (!folder_.empty())
-            std::system(("'" KORVALIN_PULSE_SCRIPT "' stop '" + folder_ + "' > /dev/null 2>&1").c_str());
-    }
-    const std::string& Address() const { return address_; }
-
-private:
-    std::string folder_, address_;
-};
+using korvalin::bench::PrivateServer;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 //   metronome_live_bench [seconds recorded, 60 by default]
 #include "app/korvalin1.h"
 #include "bench/cpu_time.h"
+#include "bench/private_server.h"
 #include "metronome/metronome_player.h"
 #include "midi/midi_port.h"
 #include "midi/synth_output.h"
@@ -32,27 +33,7 @@ using namespace korvalin::metronome_test;
 
 namespace {
 
-class PrivateServer {
-public:
-    PrivateServer() {
-        char folder[] = "/tmp/korvalin-bench-pulse.XXXXXX";
-        if (!mkdtemp(folder)) return;
-        folder_ = folder;
-        FILE* out = popen(("'" KORVALIN_PULSE_SCRIPT "' start '" + folder_ + "' 2>/dev/null").c_str(), "r");
-        if (!out) return;
-        char line[512] = {};
-        if (fgets(line, sizeof line, out)) address_ = std::string(line, std::strcspn(line, "\n"));
-        if (pclose(out) != 0) address_.clear();
-    }
-    ~PrivateServer() {
-        if (!folder_.empty())
-            std::system(("'" KORVALIN_PULSE_SCRIPT "' stop '" + folder_ + "' > /dev/null 2>&1").c_str());
-    }
-    const std::string& Address() const { return address_; }
-
-private:
-    std::string folder_, address_;
-};
+using korvalin::bench::PrivateServer;
 
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;

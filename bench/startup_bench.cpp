@@ -16,6 +16,7 @@
 #include "app/prompts.h"
 #include "app/trace.h"
 #include "app/window_registry.h"
+#include "bench/private_server.h"
 #include "main_window/form1.h"
 #include "main_window/picture_box.h"
 #include "midi/midi_port.h"
@@ -193,28 +194,7 @@ void Report(const char* what, std::vector<double> v, const char* unit) {
                 v.size());
 }
 
-// The private audio server, started by the script the test suite uses too.
-class PrivateServer {
-public:
-    PrivateServer() {
-        char folder[] = "/tmp/korvalin-bench-pulse.XXXXXX";
-        if (!mkdtemp(folder)) return;
-        folder_ = folder;
-        FILE* out = popen(("'" KORVALIN_PULSE_SCRIPT "' start '" + folder_ + "' 2>/dev/null").c_str(), "r");
-        if (!out) return;
-        char line[512] = {};
-        if (fgets(line, sizeof line, out)) address_ = std::string(line, std::strcspn(line, "\n"));
-        if (pclose(out) != 0) address_.clear();
-    }
-    ~PrivateServer() {
-        if (!folder_.empty())
-            std::system(("'" KORVALIN_PULSE_SCRIPT "' stop '" + folder_ + "' > /dev/null 2>&1").c_str());
-    }
-    const std::string& Address() const { return address_; }
-
-private:
-    std::string folder_, address_;
-};
+using korvalin::bench::PrivateServer;
 
 // Waits for the synthesizer's first sounding buffer after `start`; -1 when none comes in 2 s.
 double FirstSoundMs(korvalin::SynthEngine& engine, int64_t start) {

@@ -116,6 +116,12 @@ protected:
     std::unique_ptr<MetronomePlayer> player = std::make_unique<MetronomePlayer>();
 };
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 TEST_F(MetronomeThroughServer, ClicksLandOnTheBeatAndTheDroneIsInTune) {
     // Clicks of one sound (one beat a bar) at 120 bpm over a soft drone, which shows every hole a
     // busy machine leaves in the recording; clicks with a hole in them are not measured, and on a
@@ -133,9 +139,19 @@ TEST_F(MetronomeThroughServer, ClicksLandOnTheBeatAndTheDroneIsInTune) {
     EXPECT_GE(f.clicks, 2 * kClickSeconds - 1);
     EXPECT_LE(f.clicks, 2 * kClickSeconds + 1);
     ASSERT_GE(f.intervals, kClickSeconds) << "too few whole clicks in every attempt: the server was starved";
-    EXPECT_NEAR(f.intervalMs, 500.0, 0.05);
-    EXPECT_LT(f.medianErrorMs, 1.0);
-    EXPECT_LT(f.worstErrorMs, 3.0);
+    // The figures the metronome promises hold for the program as shipped. Under the sanitizers
+    // every allocation in the process is slowed, the synthesizer's audio thread's too, and the
+    // server runs dry now and then, delaying what follows: there the clicks must still come one a
+    // beat, within bounds that such gaps cannot break.
+    if (kSanitized) {
+        EXPECT_NEAR(f.intervalMs, 500.0, 5.0);
+        EXPECT_LT(f.medianErrorMs, 5.0);
+        EXPECT_LT(f.worstErrorMs, 60.0);
+    } else {
+        EXPECT_NEAR(f.intervalMs, 500.0, 0.05);
+        EXPECT_LT(f.medianErrorMs, 1.0);
+        EXPECT_LT(f.worstErrorMs, 3.0);
+    }
 
     // The drone alone on Eb (an alto's C), soft and low, measured where the stream has no hole.
     const int note = LowDroneNote(63);
