@@ -79,12 +79,11 @@ bool SynthEngine::Load(const SynthSettings& settings) {
     fluid_settings_setnum(s, "synth.sample-rate", settings.sampleRate);
     // One melody line at a time: room for a louder level than the default without clipping.
     fluid_settings_setnum(s, "synth.gain", 0.4);
-    // The audio stream asks the server for about one period of buffering. At 128 frames the
-    // server ran dry about once a second even on an idle machine, inserting silence that clicks
-    // audibly and delays every later sound (the metronome's clicks drifted late by it); at 512
-    // frames (11.6 ms at 44.1 kHz) such gaps are rare and too short to move a click. The wake-ups
-    // last only while something sounds: the stream is closed when all is silent.
-    fluid_settings_setint(s, "audio.period-size", 512);
+    // A note played while the stream is open reaches the server within one period (128 frames,
+    // 2.9 ms at 44.1 kHz); eight of them (23 ms, as deep as FluidSynth's own default) ride out a
+    // busy moment of the machine without a gap. The wake-ups this costs last only while something
+    // sounds: the stream is closed when all is silent.
+    fluid_settings_setint(s, "audio.period-size", 128);
     fluid_settings_setint(s, "audio.periods", 8);
 
     fluid->synth = new_fluid_synth(s);
