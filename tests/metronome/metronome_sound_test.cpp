@@ -8,6 +8,7 @@
 #include "midi/synth_output.h"
 #include "scales/playback.h"
 #include "tests/metronome/metronome_render.h"
+#include "tests/support/monitor_recording.h"
 
 #include <QProcess>
 #include <QTest>
@@ -37,32 +38,6 @@ bool WaitFor(const std::function<bool()>& condition, int seconds) {
     for (int i = 0; i < seconds * 20 && !condition(); ++i) QTest::qWait(50);
     return condition();
 }
-
-// The null sink's monitor, recorded as mono floats at 44.1 kHz while it lives.
-class MonitorRecording {
-public:
-    MonitorRecording() {
-        QObject::connect(&parec_, &QProcess::readyReadStandardOutput, [this] { bytes_ += parec_.readAllStandardOutput(); });
-        parec_.start("parec", {"--device=korvalin_test.monitor", "--format=float32le", "--rate=44100",
-                               "--channels=1", "--latency-msec=10", "--raw"});
-    }
-    ~MonitorRecording() {
-        parec_.kill();
-        parec_.waitForFinished(5000);
-    }
-    bool Started() { return parec_.waitForStarted(5000) && WaitFor([this] { return bytes_.size() > 4096; }, 10); }
-    std::size_t Samples() const { return std::size_t(bytes_.size()) / sizeof(float); }
-    std::vector<float> Between(std::size_t from, std::size_t to) const {
-        to = std::min(to, Samples());
-        std::vector<float> x(to - std::min(from, to));
-        if (!x.empty()) std::memcpy(x.data(), bytes_.constData() + from * sizeof(float), x.size() * sizeof(float));
-        return x;
-    }
-
-private:
-    QProcess parec_;
-    QByteArray bytes_;
-};
 
 class MetronomeThroughServer : public ::testing::Test {
 protected:

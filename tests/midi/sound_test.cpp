@@ -10,6 +10,7 @@
 #include "midi/midi_port.h"
 #include "midi/synth_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/monitor_recording.h"
 #include "tests/support/pitch.h"
 #include "tests/support/recording_prompts.h"
 
@@ -60,34 +61,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
-
-// The null sink's monitor, recorded as mono floats at 44.1 kHz while it lives.
-class MonitorRecording {
-public:
-    MonitorRecording() {
-        QObject::connect(&parec_, &QProcess::readyReadStandardOutput, [this] { bytes_ += parec_.readAllStandardOutput(); });
-        parec_.start("parec", {"--device=korvalin_test.monitor", "--format=float32le", "--rate=44100",
-                               "--channels=1", "--latency-msec=10", "--raw"});
-    }
-    ~MonitorRecording() {
-        parec_.kill();
-        parec_.waitForFinished(5000);
-    }
-    // Waits for the recording to run; false when it does not.
-    bool Started() {
-        return parec_.waitForStarted(5000) && WaitFor([this] { return bytes_.size() > 4096; }, 10);
-    }
-    std::size_t Samples() const { return std::size_t(bytes_.size()) / sizeof(float); }
-    std::vector<float> Since(std::size_t from) const {
-        std::vector<float> x(Samples() - std::min(from, Samples()));
-        if (!x.empty()) std::memcpy(x.data(), bytes_.constData() + from * sizeof(float), x.size() * sizeof(float));
-        return x;
-    }
-
-private:
-    QProcess parec_;
-    QByteArray bytes_;
-};
 
 // Runs of exact silence inside the sound: moments when the server had nothing to play.
 int Gaps(const std::vector<float>& x) {
