@@ -79,12 +79,15 @@ bool SynthEngine::Load(const SynthSettings& settings) {
     fluid_settings_setnum(s, "synth.sample-rate", settings.sampleRate);
     // One melody line at a time: room for a louder level than the default without clipping.
     fluid_settings_setnum(s, "synth.gain", 0.4);
-    // A note played while the stream is open reaches the server within one period (128 frames,
-    // 2.9 ms at 44.1 kHz); eight of them (23 ms, as deep as FluidSynth's own default) ride out a
-    // busy moment of the machine without a gap. The wake-ups this costs last only while something
-    // sounds: the stream is closed when all is silent.
-    fluid_settings_setint(s, "audio.period-size", 128);
-    fluid_settings_setint(s, "audio.periods", 8);
+    // The stream asks the server for one period of buffering: 1024 frames, 23 ms at 44.1 kHz, as
+    // deep as a sound server's own default quantum. At 128 frames (2.9 ms) a server on a busy
+    // two-core machine ran dry hundreds of times a minute, and every gap is an audible click that
+    // delays all later sound; the deeper buffer moves every note by the same 23 ms at most, which
+    // a player does not notice and which leaves the metronome's spacing exact. Two periods for the
+    // ALSA fallback keep its buffer under 50 ms. The wake-ups last only while something sounds:
+    // the stream is closed when all is silent.
+    fluid_settings_setint(s, "audio.period-size", 1024);
+    fluid_settings_setint(s, "audio.periods", 2);
 
     fluid->synth = new_fluid_synth(s);
     if (!fluid->synth) {
