@@ -33,11 +33,7 @@ namespace {
 class ListenThroughJack : public GuiTest<> {
 protected:
     void SetUp() override {
-        // Only ever the private server: an unset name would mean the user's default server.
-        const char* server = std::getenv("JACK_DEFAULT_SERVER");
-        ASSERT_TRUE(server && std::string(server).starts_with("korvalin_test_"))
-            << "no private JACK server: run through ./korvalin test, or export what "
-               "tests/support/private_jack.sh start <folder> prints";
+        ASSERT_TRUE(OnPrivateJackServer()) << kNoPrivateJack;
         if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) qputenv("PULSE_SERVER", "unix:/nonexistent/korvalin-no-server");
         QSettings("Korvalin", "Korvalin").clear();
         GuiTest::SetUp();

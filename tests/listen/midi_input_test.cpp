@@ -93,11 +93,7 @@ std::optional<MidiInputPort> Listed(const std::string& name) {
 class MidiInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Only ever the private server: an unset name would mean the user's default server.
-        const char* server = std::getenv("JACK_DEFAULT_SERVER");
-        ASSERT_TRUE(server && std::string(server).starts_with("korvalin_test_"))
-            << "no private JACK server: run through ./korvalin test, or export what "
-               "tests/support/private_jack.sh start <folder> prints";
+        ASSERT_TRUE(OnPrivateJackServer()) << kNoPrivateJack;
         ASSERT_TRUE(keyboard.ok()) << keyboard.error();
     }
 

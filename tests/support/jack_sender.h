@@ -9,10 +9,21 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace korvalin {
+
+// Whether the environment names the private JACK server `./korvalin test` starts: never the user's
+// default server, which an unset name would mean.
+inline bool OnPrivateJackServer() {
+    const char* server = std::getenv("JACK_DEFAULT_SERVER");
+    return server && std::string(server).starts_with("korvalin_test_");
+}
+inline constexpr const char* kNoPrivateJack =
+    "no private JACK server: run through ./korvalin test, or export what tests/support/private_jack.sh "
+    "start <folder> prints";
 
 class JackSender {
 public:
