@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +28,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 using namespace korvalin;
 
@@ -39,26 +42,59 @@ long RssKb() {
     return -1;
 }
 
-// The process's threads by name.
-QStringList ThreadNames() {
-    QStringList names;
+// What each thread of the process has used so far: processor time and how often it was woken
+// (context switches), from /proc, keyed by thread id.
+struct ThreadUse {
+    QString name;
+    double cpuSeconds = 0;
+    long wakeups = 0;
+};
+
+QMap<QString, ThreadUse> Threads() {
+    QMap<QString, ThreadUse> threads;
+    const double tick = double(sysconf(_SC_CLK_TCK));
     for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        ThreadUse use;
         QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
-        if (comm.open(QIODevice::ReadOnly)) names << QString::fromUtf8(comm.readAll().trimmed());
+        if (comm.open(QIODevice::ReadOnly)) use.name = QString::fromUtf8(comm.readAll().trimmed());
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (stat.open(QIODevice::ReadOnly)) {
+            // Fields after the name, which is in parentheses: utime and stime are the 12th and
+            // 13th of them.
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 12) use.cpuSeconds = (fields[11].toDouble() + fields[12].toDouble()) / tick;
+        }
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& l : status.readAll().split('\n'))
+                if (l.contains("ctxt_switches:")) use.wakeups += l.mid(l.indexOf(':') + 1).trimmed().toLong();
+        threads.insert(task, use);
     }
-    return names;
+    return threads;
 }
 
 struct Phase {
     double cpuPercent;
     double rssMb;
-    QStringList threads;
+    QStringList threads; // each thread: its name, its share of a core and its wake-ups a second
 };
 
 Phase Measure(int seconds) {
+    const QMap<QString, ThreadUse> start = Threads();
     const double before = bench::CpuSeconds();
     QTest::qWait(seconds * 1000);
-    return {100.0 * (bench::CpuSeconds() - before) / seconds, RssKb() / 1024.0, ThreadNames()};
+    const double cpu = 100.0 * (bench::CpuSeconds() - before) / seconds;
+    QStringList threads;
+    const QMap<QString, ThreadUse> end = Threads();
+    for (auto t = end.begin(); t != end.end(); ++t) {
+        const ThreadUse from = start.value(t.key(), ThreadUse{t->name, 0, 0});
+        threads << QStringLiteral("%1 (%2 %, %3/s)")
+                       .arg(t->name)
+                       .arg(100.0 * (t->cpuSeconds - from.cpuSeconds) / seconds, 0, 'f', 2)
+                       .arg(double(t->wakeups - from.wakeups) / seconds, 0, 'f', 1);
+    }
+    return {cpu, RssKb() / 1024.0, threads};
 }
 
 using korvalin::bench::PrivateServer;
@@ -135,8 +171,8 @@ int main(int argc, char** argv) {
 
     std::printf("Listening (window open, capturing a played note), %d s per phase:\n", seconds);
     auto line = [](const char* what, const Phase& p) {
-        std::printf("  %-28s %6.2f %% of a core, RSS %6.1f MB, threads: %s\n", what, p.cpuPercent, p.rssMb,
-                    qPrintable(p.threads.join(", ")));
+        std::printf("  %-28s %6.2f %% of a core, RSS %6.1f MB\n", what, p.cpuPercent, p.rssMb);
+        std::printf("    threads (share of a core, wake-ups a second): %s\n", qPrintable(p.threads.join(", ")));
     };
     line("application idle", idle);
     line("Listen window capturing", listening);

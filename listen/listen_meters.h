@@ -1,7 +1,9 @@
 // The Listen window's two meters, drawn in code: the input level and the tuning.
 #pragma once
 
+#include <QEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QWidget>
 
 #include <algorithm>
@@ -41,50 +43,87 @@ private:
 };
 
 // The tuning meter: a scale from -50 to +50 cents with the in-tune zone of +-10 cents marked, and
-// the needle where the smoothed tuning stands; no needle while nothing is heard.
+// the needle where the smoothed tuning stands; no needle while nothing is heard. The needle moves
+// about thirty times a second, so the scale is drawn once into a pixmap (again on a resize or a
+// change of palette or font) and a move repaints only the strips of the old and the new needle.
 class TuningMeter : public QWidget {
     Q_OBJECT
 public:
     explicit TuningMeter(QWidget* parent) : QWidget(parent) { setMinimumSize(260, 64); }
     void SetNeedle(bool shown, double cents) {
+        cents = std::clamp(cents, -50.0, 50.0);
+        // A needle that has not moved by a tenth of a cent (well under a pixel) is not drawn again.
+        if (shown == shown_ && (!shown || std::fabs(cents - cents_) < 0.1)) return;
+        const QRect before = NeedleStrip();
         shown_ = shown;
-        cents_ = std::clamp(cents, -50.0, 50.0);
-        update();
+        cents_ = shown ? cents : 0.0;
+        update(before.united(NeedleStrip()));
     }
     bool NeedleShown() const { return shown_; }
     double NeedleCents() const { return cents_; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        const qreal ratio = devicePixelRatioF();
+        if (scale_.isNull() || scale_.size() != size() * ratio) {
+            scale_ = QPixmap(size() * ratio);
+            scale_.setDevicePixelRatio(ratio);
+            scale_.fill(Qt::transparent);
+            QPainter s(&scale_);
+            DrawScale(s);
+        }
         QPainter p(this);
+        p.drawPixmap(0, 0, scale_);
+        if (!shown_) return;
         p.setRenderHint(QPainter::Antialiasing);
-        const QRectF area = QRectF(rect()).adjusted(14, 4, -14, -18);
-        auto x = [&area](double cents) { return area.left() + area.width() * (cents + 50.0) / 100.0; };
+        const QRectF area = Area();
+        const bool inTune = std::fabs(cents_) <= 10.0;
+        p.setPen(QPen(inTune ? QColor(20, 140, 40) : QColor(200, 40, 40), 3));
+        p.drawLine(QPointF(X(cents_), area.top() + 2), QPointF(X(cents_), area.bottom() - 2));
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange ||
+            event->type() == QEvent::EnabledChange || event->type() == QEvent::StyleChange)
+            scale_ = QPixmap();
+        QWidget::changeEvent(event);
+    }
+
+private:
+    QRectF Area() const { return QRectF(rect()).adjusted(14, 4, -14, -18); }
+    double X(double cents) const {
+        const QRectF area = Area();
+        return area.left() + area.width() * (cents + 50.0) / 100.0;
+    }
+    // Where the needle is drawn, with room for its pen and antialiasing; empty without a needle.
+    QRect NeedleStrip() const {
+        if (!shown_) return {};
+        const QRectF area = Area();
+        return QRectF(X(cents_) - 4, area.top(), 8, area.height()).toAlignedRect();
+    }
+    void DrawScale(QPainter& p) const {
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF area = Area();
         p.fillRect(area, palette().color(QPalette::Base));
-        p.fillRect(QRectF(QPointF(x(-10), area.top()), QPointF(x(10), area.bottom())), QColor(190, 235, 190));
+        p.fillRect(QRectF(QPointF(X(-10), area.top()), QPointF(X(10), area.bottom())), QColor(190, 235, 190));
         p.setPen(palette().color(QPalette::Text));
         QFont small = font();
         small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.85));
         p.setFont(small);
         for (int c = -50; c <= 50; c += 10) {
             const double tick = c % 50 == 0 || c == 0 ? 12 : 7;
-            p.drawLine(QPointF(x(c), area.bottom()), QPointF(x(c), area.bottom() - tick));
+            p.drawLine(QPointF(X(c), area.bottom()), QPointF(X(c), area.bottom() - tick));
             if (c % 50 == 0) {
                 const QString text = c > 0 ? QStringLiteral("+%1").arg(c) : QString::number(c);
-                p.drawText(QRectF(x(c) - 20, area.bottom() + 2, 40, 14), Qt::AlignHCenter | Qt::AlignTop, text);
+                p.drawText(QRectF(X(c) - 20, area.bottom() + 2, 40, 14), Qt::AlignHCenter | Qt::AlignTop, text);
             }
         }
         p.setPen(palette().color(QPalette::Mid));
         p.drawRect(area);
-        if (!shown_) return;
-        const bool inTune = std::fabs(cents_) <= 10.0;
-        p.setPen(QPen(inTune ? QColor(20, 140, 40) : QColor(200, 40, 40), 3));
-        p.drawLine(QPointF(x(cents_), area.top() + 2), QPointF(x(cents_), area.bottom() - 2));
     }
 
-private:
     bool shown_ = false;
     double cents_ = 0;
+    QPixmap scale_; // the scale without the needle, at the widget's size and pixel ratio
 };
 
 } // namespace korvalin

@@ -380,13 +380,20 @@ void ListenWindow::ShowHeard(const HeardNote& note) {
     if (!needle_.HasPosition()) sinceNeedle_.start();
     const double shown = needle_.Update(note.cents, elapsed);
     tuningMeter_->SetNeedle(true, shown);
-    const long cents = std::lround(note.cents);
-    const bool inTune = std::fabs(note.cents) <= 10.0;
+    // The number is the needle's: it stands still while the note does, where the hop-to-hop
+    // reading would flicker by a cent or two.
+    const long cents = std::lround(shown);
+    const bool inTune = std::fabs(shown) <= 10.0;
     centsLabel_->setText(QStringLiteral("%1%2 cents%3")
                              .arg(cents > 0 ? "+" : "")
                              .arg(cents)
                              .arg(inTune ? QStringLiteral(", in tune") : QString()));
-    centsLabel_->setStyleSheet(inTune ? QStringLiteral("color: #148c28;") : QStringLiteral("color: #c82828;"));
+    const QColor colour = inTune ? QColor(0x14, 0x8c, 0x28) : QColor(0xc8, 0x28, 0x28);
+    if (centsLabel_->palette().color(QPalette::WindowText) != colour) {
+        QPalette palette = centsLabel_->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        centsLabel_->setPalette(palette);
+    }
 }
 
 void ListenWindow::ReferenceChanged(int hz) {
