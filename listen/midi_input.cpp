@@ -114,6 +114,9 @@ struct MidiNoteInput::Connection {
     std::string source;               // the port listened to
     std::unique_ptr<JackWatch> watch; // JACK only
     std::unique_ptr<RtMidiIn> in;
+    // ALSA only: a client of its own that lists the ports now and then, as the sequencer says
+    // nothing to RtMidi when the source goes (a controller unplugged, a program ended).
+    std::unique_ptr<RtMidiIn> lister;
 
     ~Connection() {
         if (!in) return;
@@ -153,13 +156,17 @@ struct MidiNoteInput::Connection {
     }
 };
 
-MidiNoteInput::MidiNoteInput(QObject* parent) : QObject(parent) {}
+MidiNoteInput::MidiNoteInput(QObject* parent) : QObject(parent) {
+    portWatch_.setInterval(1000);
+    connect(&portWatch_, &QTimer::timeout, this, [this] { CheckSourceStillThere(); });
+}
 
 MidiNoteInput::~MidiNoteInput() { Close(); }
 
 bool MidiNoteInput::IsOpen() const { return connection_ != nullptr; }
 
 void MidiNoteInput::Close() {
+    portWatch_.stop();
     ++generation_;
     connection_.reset();
     held_.clear();
@@ -226,7 +233,9 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
         return fail(QStringLiteral("The MIDI input %1 could not be opened%2")
                         .arg(Quoted(port.name), error.empty() ? QStringLiteral(".") : ": " + OneLine(error)));
 
+    if (!jack) connection->lister = Client(api);
     connection_ = std::move(connection);
+    if (connection_->lister) portWatch_.start();
     return true;
 }
 
@@ -271,8 +280,14 @@ void MidiNoteInput::Lose(const QString& line) {
 }
 
 void MidiNoteInput::CheckSourceStillThere() {
-    if (!connection_->watch || connection_->watch->ServerStopped()) return;
-    if (jack_port_by_name(connection_->watch->Client(), connection_->source.c_str())) return;
+    if (!connection_) return;
+    if (connection_->lister) {
+        const std::vector<std::string> names = PortNames(*connection_->lister);
+        if (std::find(names.begin(), names.end(), connection_->source) != names.end()) return;
+    } else {
+        if (!connection_->watch || connection_->watch->ServerStopped()) return;
+        if (jack_port_by_name(connection_->watch->Client(), connection_->source.c_str())) return;
+    }
     Lose(QStringLiteral("The MIDI input %1 has gone; choose the input again.").arg(Quoted(connection_->source)));
 }
 

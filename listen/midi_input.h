@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -60,6 +61,7 @@ private:
     uint64_t generation_ = 0;                // which connection queued work belongs to
     std::vector<std::pair<int, int>> held_;  // keys held as (channel, note), oldest first
     int shown_ = -1;                         // the concert note last passed on, -1 for none
+    QTimer portWatch_;                       // an ALSA source's presence, looked at every second
 };
 
 } // namespace korvalin

@@ -192,7 +192,10 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
     EXPECT_FALSE(status->isVisible());
     QTest::qWait(ListenWindow::kOwnSoundTailMs);
     Play();
-    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30)) << "not heard after the source came back";
+    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30))
+        << "not heard after the source came back: the main window shows note " << f.CurrentNote
+        << ", the Listen window heard " << Find<QLabel>(w, "writtenNote")->text().toStdString() << " and says \""
+        << status->text().toStdString() << "\"" << (w.Listening() ? "" : " (not listening)");
 
     // Closed, the window listens no more and leaves no thread behind.
     w.close();
