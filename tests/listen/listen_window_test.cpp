@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QRadioButton>
@@ -21,6 +22,8 @@
 #include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace korvalin;
 using Kind = RecordingMidiOutput::Kind;
@@ -206,6 +209,44 @@ TEST_F(ListenWindowTest, OnlyANoteHeldSteadyReachesTheMainWindowAndOnlyWhenAsked
     EXPECT_EQ(f.CurrentNote, NoteNumberForPitch(65));
     EXPECT_EQ(Text(w, "writtenNote"), "A1");
     EXPECT_TRUE(midi->Sent().empty()) << "listening never sounds a note";
+}
+
+// The needle eases toward a new tuning and the number is the needle's; on screen the meter is
+// redrawn only where the needle was and is, and that must leave no needle behind.
+TEST_F(ListenWindowTest, TheNeedleEasesTheNumberFollowsItAndNoOldNeedleStaysOnScreen) {
+    ListenWindow& w = Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* meter = Find<TuningMeter>(w, "tuningMeter");
+    auto numberIsTheNeedles = [&] {
+        const long shown = std::lround(meter->NeedleCents());
+        return Text(w, "centsLabel").startsWith(QStringLiteral("%1%2 cents").arg(shown > 0 ? "+" : "").arg(shown));
+    };
+
+    w.Heard(Audio(52, -30));
+    EXPECT_DOUBLE_EQ(meter->NeedleCents(), -30) << "a new note's first reading is shown at once";
+    EXPECT_EQ(Text(w, "centsLabel"), "-30 cents");
+    w.Heard(Audio(52, 30));
+    EXPECT_GE(meter->NeedleCents(), -30);
+    EXPECT_LT(meter->NeedleCents(), 29) << "the needle jumped instead of easing";
+    EXPECT_TRUE(numberIsTheNeedles()) << Text(w, "centsLabel").toStdString();
+    QTest::qWait(1000);
+    w.Heard(Audio(52, 30));
+    EXPECT_NEAR(meter->NeedleCents(), 30, 1);
+    EXPECT_TRUE(numberIsTheNeedles()) << Text(w, "centsLabel").toStdString();
+
+    // What the window shows against the meter drawn whole, after the needle has crossed the scale
+    // and after it has gone with the note.
+    for (const HeardNote& note : {Audio(52, -45), Nothing()}) {
+        w.Heard(note);
+        QTest::qWait(100);
+        const QRect where(meter->mapTo(&w, QPoint(0, 0)), meter->size());
+        const QImage screen = w.screen()->grabWindow(w.winId(), where.x(), where.y(), where.width(), where.height())
+                                  .toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage whole = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(screen.size(), whole.size());
+        EXPECT_TRUE(screen == whole) << "the meter on screen differs from the meter drawn whole (needle "
+                                     << (note.hasNote ? "at -45" : "gone") << ")";
+    }
 }
 
 TEST_F(ListenWindowTest, BlackKeysAreSpelledAsTheCurrentScaleSpellsThem) {
