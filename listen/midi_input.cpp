@@ -3,6 +3,7 @@
 #include "midi/audio_diagnostics.h"
 #include "midi/jack_watch.h"
 #include "midi/port_output.h"
+#include "midi/rtmidi_clients.h"
 
 #include <QMetaObject>
 
@@ -26,52 +27,8 @@ int64_t NowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool Compiled(RtMidi::Api api) {
-    std::vector<RtMidi::Api> apis;
-    RtMidi::getCompiledApi(apis);
-    return std::find(apis.begin(), apis.end(), api) != apis.end();
-}
-
-// Called from inside RtMidi: nothing may leave it.
-void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) noexcept {
-    try {
-        NoteAudioDiagnostic("rtmidi: " + text);
-    } catch (...) {
-    }
-}
-
 // An input client of the system, or null when the system is not compiled in or cannot be reached.
-// RtMidi's complaints while it starts (no sequencer device, no JACK server) become diagnostics.
-std::unique_ptr<RtMidiIn> Client(RtMidi::Api api) {
-    QuietSoundLibraries();
-    // Asking for a system that is not compiled in would make RtMidi fall back to another one.
-    if (!Compiled(api)) return nullptr;
-    CerrToAudioDiagnostics capture("rtmidi: ");
-    try {
-        auto in = std::make_unique<RtMidiIn>(api, kClientName);
-        in->setErrorCallback(&RtMidiMessage, nullptr);
-        return in;
-    } catch (const RtMidiError& e) {
-        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
-    } catch (const std::exception& e) {
-        NoteAudioDiagnostic(std::string("rtmidi: ") + e.what());
-    }
-    return nullptr;
-}
-
-// Every port's name in the system's own numbering, empty names included, so that a position in
-// this list is the number openPort() takes.
-std::vector<std::string> PortNames(RtMidiIn& in) {
-    std::vector<std::string> names;
-    CerrToAudioDiagnostics capture("rtmidi: ");
-    try {
-        const unsigned count = in.getPortCount();
-        for (unsigned i = 0; i < count; ++i) names.push_back(in.getPortName(i));
-    } catch (const RtMidiError& e) {
-        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
-    }
-    return names;
-}
+std::unique_ptr<RtMidiIn> Client(RtMidi::Api api) { return RtMidiClient<RtMidiIn>(api, kClientName); }
 
 // Whether the JACK port is connected to an input port of Korvalin's for listening.
 bool Connected(jack_client_t* watch, const std::string& source) {
@@ -99,7 +56,7 @@ std::vector<MidiInputPort> MidiInputPorts() {
     for (auto [api, system] : {std::pair{RtMidi::LINUX_ALSA, kAlsa}, std::pair{RtMidi::UNIX_JACK, kJack}}) {
         std::unique_ptr<RtMidiIn> in = Client(api);
         if (!in) continue;
-        for (std::string& name : PortNames(*in))
+        for (std::string& name : RtMidiPortNames(*in))
             if (!name.empty()) ports.push_back({system, std::move(name)});
     }
     return ports;
@@ -184,7 +141,7 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     if (!jack && port.api != kAlsa)
         return fail(QStringLiteral("%1 is not a MIDI system Korvalin knows.").arg(Quoted(port.api)));
     const RtMidi::Api api = jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-    if (!Compiled(api))
+    if (!RtMidiCompiled(api))
         return fail(QStringLiteral("This Korvalin was built without %1 MIDI.").arg(QString::fromLatin1(port.api)));
 
     auto connection = std::make_unique<Connection>();
@@ -209,7 +166,7 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     if (!connection->in)
         return fail(jack ? QStringLiteral("No JACK server is running; start it, or choose another input.")
                          : QStringLiteral("The ALSA sequencer is not available."));
-    const std::optional<unsigned> number = PortNumber(PortNames(*connection->in), port.name);
+    const std::optional<unsigned> number = PortNumber(RtMidiPortNames(*connection->in), port.name);
     if (!number)
         return fail(QStringLiteral("The MIDI input %1 is no longer there; choose the input again.").arg(Quoted(port.name)));
 
@@ -282,7 +239,7 @@ void MidiNoteInput::Lose(const QString& line) {
 void MidiNoteInput::CheckSourceStillThere() {
     if (!connection_) return;
     if (connection_->lister) {
-        const std::vector<std::string> names = PortNames(*connection_->lister);
+        const std::vector<std::string> names = RtMidiPortNames(*connection_->lister);
         if (std::find(names.begin(), names.end(), connection_->source) != names.end()) return;
     } else {
         if (!connection_->watch || connection_->watch->ServerStopped()) return;

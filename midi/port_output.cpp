@@ -2,6 +2,7 @@
 
 #include "midi/audio_diagnostics.h"
 #include "midi/jack_watch.h"
+#include "midi/rtmidi_clients.h"
 
 #include <rtmidi/RtMidi.h>
 
@@ -14,51 +15,8 @@ constexpr const char* kClientName = "Korvalin";
 
 RtMidi::Api ApiOf(PortSystem system) { return system == PortSystem::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK; }
 
-// Called from inside RtMidi: nothing may leave it, not even a failed allocation.
-void RtMidiMessage(RtMidiError::Type, const std::string& text, void*) noexcept {
-    try {
-        NoteAudioDiagnostic("rtmidi: " + text);
-    } catch (...) {
-    }
-}
-
-bool Compiled(RtMidi::Api api) {
-    std::vector<RtMidi::Api> apis;
-    RtMidi::getCompiledApi(apis);
-    return std::find(apis.begin(), apis.end(), api) != apis.end();
-}
-
 // A client of the given system, or null when the system is missing or does not answer.
-std::unique_ptr<RtMidiOut> Connect(PortSystem system) {
-    QuietSoundLibraries();
-    const RtMidi::Api api = ApiOf(system);
-    // Asking for a system that is not compiled in would make RtMidi fall back to another one.
-    if (!Compiled(api)) return nullptr;
-    CerrToAudioDiagnostics capture("rtmidi: ");
-    try {
-        auto out = std::make_unique<RtMidiOut>(api, kClientName);
-        out->setErrorCallback(&RtMidiMessage, nullptr);
-        return out;
-    } catch (const RtMidiError& e) {
-        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
-    } catch (const std::exception& e) {
-        NoteAudioDiagnostic(std::string("rtmidi: ") + e.what());
-    }
-    return nullptr;
-}
-
-// Every port's name in the system's own numbering, empty names included, so that a position in
-// this list is the number openPort() takes.
-std::vector<std::string> PortNames(RtMidiOut& out) {
-    std::vector<std::string> names;
-    try {
-        const unsigned count = out.getPortCount();
-        for (unsigned i = 0; i < count; ++i) names.push_back(out.getPortName(i));
-    } catch (const RtMidiError& e) {
-        NoteAudioDiagnostic("rtmidi: " + e.getMessage());
-    }
-    return names;
-}
+std::unique_ptr<RtMidiOut> Connect(PortSystem system) { return RtMidiClient<RtMidiOut>(ApiOf(system), kClientName); }
 
 } // namespace
 
@@ -68,7 +26,7 @@ std::vector<PortInfo> ListMidiPorts() {
         std::unique_ptr<RtMidiOut> out = Connect(system);
         if (!out) continue;
         const char* suffix = system == PortSystem::Alsa ? " (ALSA)" : " (JACK)";
-        for (std::string& name : PortNames(*out))
+        for (std::string& name : RtMidiPortNames(*out))
             if (!name.empty()) ports.push_back({system, name, name + suffix});
     }
     return ports;
@@ -111,7 +69,7 @@ bool PortOutput::Open() {
     }
     std::unique_ptr<RtMidiOut> out = Connect(info_.system);
     if (!out) return false;
-    const std::optional<unsigned> number = PortNumber(PortNames(*out), info_.port);
+    const std::optional<unsigned> number = PortNumber(RtMidiPortNames(*out), info_.port);
     if (!number) {
         NoteAudioDiagnostic("MIDI port has gone: " + info_.display);
         return false;
