@@ -1,5 +1,9 @@
 #include "listen/audio_pitch_input.h"
 
+#include "room/echo_canceller.h"
+#include "room/own_sound.h"
+#include "room/playback_reference.h"
+
 #include <QAudioSource>
 #include <QElapsedTimer>
 #include <QIODevice>
@@ -83,6 +87,9 @@ public:
             return QStringLiteral("The pitch detector could not start for %1.").arg(name_);
         }
         tracker_->SetOnPitch([this](const PitchReading& r) { OnPitch(r); });
+        // The room: what the built-in synthesizer plays is taken out of what is heard.
+        canceller_ = std::make_unique<EchoCanceller>(OwnPlayback(), format.sampleRate());
+        capturePosition_ = -1;
         // Tuning is passed on about every 30 ms while a note holds; the level ten times a second.
         tuningEvery_ = int64_t(format.sampleRate() * 0.03);
         levelEvery_ = int64_t(format.sampleRate() * 0.1);
@@ -115,6 +122,7 @@ public:
             watch_ = nullptr;
         }
         tracker_.reset();
+        canceller_.reset();
     }
 
     void SetReferenceA(double hz) {
@@ -183,6 +191,7 @@ private:
         }
         pending_.remove(0, frames * frameBytes);
         levelSamples_ += frames;
+        if (canceller_->Active()) canceller_->Process(mono_, CapturePosition(frames));
         tracker_->Process(mono_);
         if (levelSamples_ >= levelEvery_) {
             const double rms = std::sqrt(levelSum_ / double(levelSamples_));
@@ -192,15 +201,43 @@ private:
         }
     }
 
+    // Where on the playback timeline the block just read began. The capture runs without gaps, so
+    // each block follows the one before; only when that drifts far from the clock (an overrun, a
+    // stream the server held back) is it laid afresh by the time it arrived.
+    int64_t CapturePosition(qsizetype frames) {
+        const int64_t arrived = OwnPlayback().PositionAt(MonotonicNs()) - int64_t(frames);
+        const int64_t allowance = int64_t(0.05 * format_.sampleRate());
+        if (capturePosition_ < 0 || std::llabs(arrived - capturePosition_) > allowance) capturePosition_ = arrived;
+        const int64_t at = capturePosition_;
+        capturePosition_ += int64_t(frames);
+        return at;
+    }
+
+    static int64_t MonotonicNs() {
+        using namespace std::chrono;
+        return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+
     void OnPitch(const PitchReading& r) {
         const bool due = r.hasNote && r.endSample - lastHeardSample_ >= tuningEvery_;
         if (!r.changed && !due) return;
         lastHeardSample_ = r.endSample;
         HeardNote note;
+        // In the first moments of a note of the built-in synthesizer the canceller has not yet
+        // taken all of it out: a note at its pitch is not believed then.
+        if (r.hasNote && !PastTheCancellersFirstMoments(OwnSounding(), r.midiNote, SteadyMs())) {
+            if (lastSent_ == -1) return;
+            lastSent_ = -1;
+            note.ms = SteadyMs();
+            emit heard(note);
+            return;
+        }
+        lastSent_ = r.hasNote ? r.midiNote : -1;
         note.hasNote = r.hasNote;
         note.concertMidi = r.hasNote ? r.midiNote : -1;
         note.cents = r.hasNote ? r.cents : 0;
         note.ms = SteadyMs();
+        note.levelDb = r.levelDb;
         emit heard(note);
     }
 
@@ -213,6 +250,9 @@ private:
     int silentLimitMs_ = 2000;
     bool failedOnce_ = false;
     std::unique_ptr<PitchTracker> tracker_;
+    std::unique_ptr<EchoCanceller> canceller_;
+    int64_t capturePosition_ = -1;
+    int lastSent_ = -1; // the note last passed on; -1 for none
     QByteArray pending_;
     std::vector<float> mono_;
     double levelSum_ = 0;

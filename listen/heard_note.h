@@ -13,6 +13,7 @@ struct HeardNote {
     double cents = 0;       // -50 to +50 off concertMidi; a MIDI note is exactly in tune (0)
     bool fromMidi = false;  // from a MIDI input rather than the microphone
     int64_t ms = 0;         // when, in milliseconds of a monotonic clock
+    double levelDb = -120;  // how loud the microphone heard it (dBFS); a MIDI note's is -120
 };
 
 } // namespace korvalin

@@ -332,9 +332,11 @@ void ListenWindow::InputFailed(const QString& line) {
 
 void ListenWindow::Heard(const HeardNote& incoming) {
     HeardNote note = incoming;
-    // The microphone also hears the application's own notes: while one sounds and during its
-    // release what it hears is taken for nothing.
-    if (!note.fromMidi && note.hasNote && MsSinceNotesSounded() < kOwnSoundTailMs) note = HeardNote{false, -1, 0, false, note.ms};
+    // The microphone also hears the application's own notes. The echo canceller takes out most of
+    // the built-in synthesizer's; what is left of them, and whatever an external output plays,
+    // is told apart by pitch and level.
+    if (!note.fromMidi && note.hasNote && !ownSound_.IsPlayer(OwnSounding(), note.concertMidi, note.levelDb, SteadyMilliseconds()))
+        note = HeardNote{false, -1, 0, false, note.ms};
     ShowHeard(note);
     emit heard(note);
 

@@ -11,6 +11,7 @@
 
 #include "listen/heard_note.h"
 #include "listen/tuning_needle.h"
+#include "room/own_sound.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -56,7 +57,7 @@ public:
     // How long a note must hold before the main window shows it, and how long after the
     // application's own last note the microphone is not believed (its release tail).
     static constexpr int kHoldMs = 120;
-    static constexpr int kOwnSoundTailMs = 400;
+    static constexpr int kOwnSoundTailMs = int(OwnSound::kTailMs);
 
 signals:
     // Every note heard (audio or MIDI), after the application's own sound is left out.
@@ -97,6 +98,7 @@ private:
     int holdingNote_ = -1;
     int shownOnMain_ = -1;
     TuningNeedle needle_;
+    OwnSoundGuard ownSound_;
     QElapsedTimer sinceNeedle_;
     bool restoring_ = false; // filling the chooser: choices are not acted on or remembered
 };

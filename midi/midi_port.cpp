@@ -1,6 +1,7 @@
 #include "midi/midi_port.h"
 
 #include "app/korvalin1.h"
+#include "room/own_sound.h"
 
 #include <chrono>
 #include <limits>
@@ -28,9 +29,11 @@ bool g_everSounded = false;
 
 void NoteSilenceFrom(bool wasSounding) {
     if (wasSounding && Held().empty()) g_lastSounded = std::chrono::steady_clock::now();
+    if (Held().empty()) OwnSounding().AllStopped(SteadyMilliseconds());
 }
 
 void NoteWhatSounds(uint32_t message) {
+    if (!Device()->SoundCancelled()) OwnSounding().Sent(message, SteadyMilliseconds());
     const int status = int(message & 0xFF);
     const int channel = status & 0x0F;
     const int data1 = int((message >> 8) & 0x7F);

@@ -35,6 +35,9 @@ public:
     virtual void Send(uint32_t message) = 0;
     virtual void Close() = 0;             // called after the port has silenced the device
     virtual std::string Name() const = 0; // what the user reads when choosing an output
+    // Whether the application hears this device's sound itself and can take it out of what the
+    // microphone hears (the built-in synthesizer); otherwise listening is told the notes sent.
+    virtual bool SoundCancelled() const { return false; }
 };
 
 // status + 256 * data1 + 65536 * data2, wrapped to 32 bits (values are not masked).

@@ -1,5 +1,7 @@
 #include "midi/port_output.h"
 
+#include "room/own_sound.h"
+
 #include "midi/audio_diagnostics.h"
 #include "midi/jack_watch.h"
 #include "midi/rtmidi_clients.h"
@@ -89,6 +91,8 @@ void PortOutput::Send(uint32_t message) {
     if (!out_) return;
     const std::vector<unsigned char> bytes = ShortMessageBytes(message);
     if (bytes.empty()) return;
+    // What sounds there is not ours to hear back: listening is told which notes they are.
+    OwnSounding().Sent(message, SteadyMilliseconds());
     try {
         out_->sendMessage(bytes.data(), bytes.size());
     } catch (const RtMidiError& e) {
@@ -98,6 +102,7 @@ void PortOutput::Send(uint32_t message) {
 
 void PortOutput::Close() {
     if (!out_) return;
+    OwnSounding().AllStopped(SteadyMilliseconds());
     if (watch_ && watch_->ServerStopped()) {
         // Closing a client of a stopped JACK server can crash (see KeepClientOfStoppedServer).
         KeepClientOfStoppedServer(std::shared_ptr<RtMidiOut>(std::move(out_)));

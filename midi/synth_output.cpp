@@ -2,12 +2,15 @@
 
 #include "app/trace.h"
 #include "midi/audio_diagnostics.h"
+#include "room/own_sound.h"
+#include "room/playback_reference.h"
 
 #include <QCoreApplication>
 #include <QThread>
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -35,6 +38,34 @@ bool LooksLikeSoundfont(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return in.read(header, sizeof header) && std::memcmp(header, "RIFF", 4) == 0 &&
            std::memcmp(header + 8, "sfbk", 4) == 0;
+}
+
+// The sound handed to the server is kept for the echo canceller (the microphone hears it one
+// buffer later at the soonest), and the notes it holds are noted for listening. Runs on the audio
+// thread: nothing here allocates or waits beyond the synthesizer's own voice list.
+void TellTheRoom(fluid_synth_t* synth, int len, int nout, float* out[]) {
+    if (len <= 0 || nout <= 0) return;
+    const int64_t now = MonotonicNanoseconds();
+    constexpr int kChunk = 1024;
+    float mono[kChunk];
+    for (int at = 0; at < len; at += kChunk) {
+        const int n = std::min(kChunk, len - at);
+        for (int i = 0; i < n; ++i)
+            mono[i] = nout >= 2 ? 0.5f * (out[0][at + i] + out[1][at + i]) : out[0][at + i];
+        const int64_t handed = now + int64_t(1e9 * at / OwnPlayback().Rate());
+        OwnPlayback().Write(std::span<const float>(mono, std::size_t(n)), handed, len);
+    }
+    constexpr int kPercussionChannel = 9;
+    constexpr int kMostVoices = 256;
+    fluid_voice_t* voices[kMostVoices];
+    fluid_synth_get_voicelist(synth, voices, kMostVoices, -1);
+    std::array<uint64_t, 2> keys{};
+    for (int i = 0; i < kMostVoices && voices[i]; ++i) {
+        if (!fluid_voice_is_playing(voices[i]) || fluid_voice_get_channel(voices[i]) == kPercussionChannel) continue;
+        const int key = fluid_voice_get_actual_key(voices[i]) & 0x7F;
+        keys[std::size_t(key / 64)] |= uint64_t(1) << (key % 64);
+    }
+    if (keys[0] | keys[1]) OwnSounding().SynthKeysSounding(keys, now / 1000000);
 }
 
 } // namespace
@@ -110,6 +141,7 @@ bool SynthEngine::Load(const SynthSettings& settings) {
     double rate = settings.sampleRate;
     fluid_settings_getnum(s, "synth.sample-rate", &rate);
     sampleRate_ = rate;
+    OwnPlayback().SetRate(rate);
     fluid_ = std::move(fluid);
     return true;
 }
@@ -180,6 +212,7 @@ bool SynthEngine::StartAudio(const std::vector<std::string>& drivers) {
         // Without effect buffers of its own the driver gets the reverb mixed into the output.
         const int result = nfx > 0 ? fluid_synth_process(fluid->synth, len, nfx, fx, nout, out)
                                    : fluid_synth_process(fluid->synth, len, nout, out, nout, out);
+        TellTheRoom(fluid->synth, len, nout, out);
         if (fluid->probeArmed.load(std::memory_order_relaxed)) {
             for (int i = 0; i < nout; ++i) {
                 if (std::any_of(out[i], out[i] + len, [](float v) { return v != 0.0f; })) {

@@ -103,6 +103,7 @@ public:
     void Send(uint32_t message) override;
     void Close() override; // ends sounding notes and stops the audio; the soundfont stays loaded
     std::string Name() const override { return kBuiltInSynthesizerName; }
+    bool SoundCancelled() const override { return true; }
 
     bool IsOpen() const { return open_; }
     // Whether the audio stream is open now, and whether the timer that closes it is running.
