@@ -41,8 +41,12 @@ constexpr int64_t kRoomDelay = 2690;  // 61 ms from the nominal position to the 
 constexpr float kRoomGain = 0.7f;     // the speakers as loud at the microphone as the player
 constexpr int kBlock = 441;           // what a capture hands over at a time
 
-// A canceller: cleans `mic` in place, its first sample at timeline position `position`.
-using Cleaner = std::function<void(std::span<float> mic, int64_t position)>;
+// A canceller: cleans `mic` in place, its first sample at timeline position `position`; and the
+// library's own canceller when it is the shipped one, for the rule the capture applies after it.
+struct Cleaner {
+    std::function<void(std::span<float> mic, int64_t position)> clean;
+    std::shared_ptr<EchoCanceller> ours;
+};
 
 // The microphone: `own` (the reference, as written at nominal positions from 0) heard through the
 // room, plus `player` from `playerAt`.
@@ -54,21 +58,39 @@ std::vector<float> Microphone(const std::vector<float>& own, const std::vector<f
     return mic;
 }
 
-// What the tracker reports over `samples`, cleaned first by `cleaner` (none: as heard).
-std::vector<PitchReading> Track(std::vector<float> samples, const Cleaner& cleaner, double* cpuSeconds) {
-    const double start = bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-    if (cleaner)
-        for (std::size_t at = 0; at < samples.size(); at += kBlock) {
-            const std::size_t n = std::min<std::size_t>(kBlock, samples.size() - at);
-            cleaner(std::span<float>(samples.data() + at, n), int64_t(at));
-        }
-    if (cpuSeconds) *cpuSeconds = bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
+// A reading the capture passes on: the tracker's, or none where the rule after the canceller left
+// it out (the drone's note sounding on the synthesizer all along from `droneFrom`).
+struct Heard {
+    int note = -1;
+    double cents = 0, levelDb = -120;
+    int64_t endSample = 0;
+};
+
+// What the capture passes on over `samples`, cleaned block by block as it arrives.
+std::vector<Heard> Track(std::vector<float> samples, const Cleaner& cleaner, bool synthRule, double* cpuSeconds) {
     PitchTracker tracker;
-    std::vector<PitchReading> readings;
-    tracker.SetOnPitch([&](const PitchReading& r) { readings.push_back(r); });
-    for (std::size_t at = 0; at < samples.size(); at += kBlock)
-        tracker.Process(std::span<const float>(samples.data() + at, std::min<std::size_t>(kBlock, samples.size() - at)));
-    return readings;
+    OwnSound own;
+    std::vector<Heard> heard;
+    tracker.SetOnPitch([&](const PitchReading& r) {
+        const int64_t ms = 1000 + int64_t(double(r.endSample) * 1000.0 / kRate);
+        if (synthRule) {
+            std::array<uint64_t, 2> keys{};
+            keys[kDroneNote / 64] |= uint64_t(1) << (kDroneNote % 64);
+            own.SynthKeysSounding(keys, ms);
+        }
+        const bool believed = r.hasNote && (!synthRule || MayBeThePlayer(cleaner.ours.get(), own, r.midiNote, r.levelDb, ms));
+        heard.push_back({believed ? r.midiNote : -1, r.cents, r.levelDb, r.endSample});
+    });
+    double cpu = 0;
+    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
+        const std::size_t n = std::min<std::size_t>(kBlock, samples.size() - at);
+        const double start = bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        if (cleaner.clean) cleaner.clean(std::span<float>(samples.data() + at, n), int64_t(at));
+        cpu += bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
+        tracker.Process(std::span<const float>(samples.data() + at, n));
+    }
+    if (cpuSeconds) *cpuSeconds = cpu;
+    return heard;
 }
 
 // Notes named as the Listen window names them: held 120 ms, after the own-sound guard (the drone's
@@ -79,10 +101,12 @@ struct Named {
     double cents = 0;
 };
 // How the application's own notes are told apart: not at all, as the built-in synthesizer's (the
-// canceller's first moments on each) or as an external output's (pitch and level).
+// rule after the canceller) or as an external output's (pitch and level).
 enum class Guard { None, Synthesizer, Output };
 
-std::vector<Named> NotesNamed(const std::vector<PitchReading>& readings, Guard guard) {
+// Notes named as the Listen window names them: held 120 ms, after the external output's pitch and
+// level rule when asked for (the drone's note sounds there throughout).
+std::vector<Named> NotesNamed(const std::vector<Heard>& readings, Guard guard) {
     OwnSound own;
     OwnSoundGuard judge;
     if (guard == Guard::Output) own.Sent(0x90 | uint32_t(kDroneNote) << 8 | 127u << 16, 1000);
@@ -90,13 +114,9 @@ std::vector<Named> NotesNamed(const std::vector<PitchReading>& readings, Guard g
     int run = -1;
     int64_t runFrom = 0;
     bool shown = false;
-    for (const PitchReading& r : readings) {
+    for (const Heard& r : readings) {
         const int64_t ms = 1000 + int64_t(double(r.endSample) * 1000.0 / kRate);
-        std::array<uint64_t, 2> keys{};
-        keys[kDroneNote / 64] |= uint64_t(1) << (kDroneNote % 64);
-        if (guard == Guard::Synthesizer) own.SynthKeysSounding(keys, ms);
-        int note = r.hasNote ? r.midiNote : -1;
-        if (note >= 0 && !PastTheCancellersFirstMoments(own, note, ms)) note = -1;
+        int note = r.note;
         if (note >= 0 && !judge.IsPlayer(own, note, r.levelDb, ms)) note = -1;
         if (note != run) {
             run = note;
@@ -203,43 +223,40 @@ int main(int argc, char** argv) {
     const std::size_t playerAt = std::size_t(aloneSeconds * kRate);
     const std::vector<float> mic = Microphone(own.samples, player, playerAt);
     const std::vector<float> alone(mic.begin(), mic.begin() + std::ptrdiff_t(playerAt));
-    const std::vector<Named> without = NotesNamed(Track(player, nullptr, nullptr), Guard::None);
+    const std::vector<Named> without = NotesNamed(Track(player, Cleaner{}, false, nullptr), Guard::None);
 
     const Method methods[] = {
-        {"no canceller", [](const PlaybackReference&) { return Cleaner(); }, Guard::None},
-        {"no canceller, pitch and level (as on an external output)", [](const PlaybackReference&) { return Cleaner(); },
+        {"no canceller", [](const PlaybackReference&) { return Cleaner{}; }, Guard::None},
+        {"no canceller, pitch and level (as on an external output)", [](const PlaybackReference&) { return Cleaner{}; },
          Guard::Output},
         {"speexdsp, filter only",
          [](const PlaybackReference& r) {
              auto c = std::make_shared<EchoCanceller>(r, kRate, EchoCancellerSettings{.suppressResidual = false});
-             return Cleaner([c](std::span<float> m, int64_t p) { c->Process(m, p); });
+             return Cleaner{[c](std::span<float> m, int64_t p) { c->Process(m, p); }, c};
          },
          Guard::None},
         {"speexdsp with residual suppression",
          [](const PlaybackReference& r) {
              auto c = std::make_shared<EchoCanceller>(r, kRate);
-             return Cleaner([c](std::span<float> m, int64_t p) { c->Process(m, p); });
+             return Cleaner{[c](std::span<float> m, int64_t p) { c->Process(m, p); }, c};
          },
          Guard::None},
-        {"speexdsp with residual suppression, first moments left out (shipped)",
+        {"speexdsp with residual suppression, the rule after it (shipped)",
          [](const PlaybackReference& r) {
-             EchoCancellerSettings settings;
-             if (const char* f = std::getenv("ROOM_FRAME")) settings.frame = std::atoi(f);
-             if (const char* f = std::getenv("ROOM_FILTER_MS")) settings.filterMs = std::atof(f);
-             auto c = std::make_shared<EchoCanceller>(r, kRate, settings);
-             return Cleaner([c](std::span<float> m, int64_t p) { c->Process(m, p); });
+             auto c = std::make_shared<EchoCanceller>(r, kRate);
+             return Cleaner{[c](std::span<float> m, int64_t p) { c->Process(m, p); }, c};
          },
          Guard::Synthesizer},
         {"webrtc audio processing",
          [](const PlaybackReference& r) {
              auto c = std::make_shared<OtherCanceller>(r);
-             return Cleaner([c](std::span<float> m, int64_t p) { c->Process(m, p); });
+             return Cleaner{[c](std::span<float> m, int64_t p) { c->Process(m, p); }, nullptr};
          },
          Guard::None},
-        {"webrtc audio processing, first moments left out",
+        {"webrtc audio processing and the rule after it",
          [](const PlaybackReference& r) {
              auto c = std::make_shared<OtherCanceller>(r);
-             return Cleaner([c](std::span<float> m, int64_t p) { c->Process(m, p); });
+             return Cleaner{[c](std::span<float> m, int64_t p) { c->Process(m, p); }, nullptr};
          },
          Guard::Synthesizer},
     };
@@ -249,8 +266,9 @@ int main(int argc, char** argv) {
     std::printf("without the drone: %zu of %zu scale notes named\n", without.size(), scale.size());
     for (const Method& m : methods) {
         double cpu = 0;
-        const std::vector<Named> quiet = NotesNamed(Track(alone, m.make(reference), &cpu), m.guard);
-        const std::vector<PitchReading> readings = Track(mic, m.make(reference), nullptr);
+        const bool synthRule = m.guard == Guard::Synthesizer;
+        const std::vector<Named> quiet = NotesNamed(Track(alone, m.make(reference), synthRule, &cpu), m.guard);
+        const std::vector<Heard> readings = Track(mic, m.make(reference), synthRule, nullptr);
         // Named over the whole recording, as the drone has sounded all along; timed from the scale.
         std::vector<Named> heard;
         for (Named n : NotesNamed(readings, m.guard))

@@ -223,9 +223,8 @@ private:
         if (!r.changed && !due) return;
         lastHeardSample_ = r.endSample;
         HeardNote note;
-        // In the first moments of a note of the built-in synthesizer the canceller has not yet
-        // taken all of it out: a note at its pitch is not believed then.
-        if (r.hasNote && !PastTheCancellersFirstMoments(OwnSounding(), r.midiNote, SteadyMs())) {
+        // What is left of the built-in synthesizer's sound in what is heard is not the player.
+        if (r.hasNote && !MayBeThePlayer(canceller_.get(), OwnSounding(), r.midiNote, r.levelDb, SteadyMs())) {
             if (lastSent_ == -1) return;
             lastSent_ = -1;
             note.ms = SteadyMs();

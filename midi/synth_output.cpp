@@ -60,12 +60,15 @@ void TellTheRoom(fluid_synth_t* synth, int len, int nout, float* out[]) {
     fluid_voice_t* voices[kMostVoices];
     fluid_synth_get_voicelist(synth, voices, kMostVoices, -1);
     std::array<uint64_t, 2> keys{};
+    bool any = false;
     for (int i = 0; i < kMostVoices && voices[i]; ++i) {
-        if (!fluid_voice_is_playing(voices[i]) || fluid_voice_get_channel(voices[i]) == kPercussionChannel) continue;
+        if (!fluid_voice_is_playing(voices[i])) continue;
+        any = true;
+        if (fluid_voice_get_channel(voices[i]) == kPercussionChannel) continue;
         const int key = fluid_voice_get_actual_key(voices[i]) & 0x7F;
         keys[std::size_t(key / 64)] |= uint64_t(1) << (key % 64);
     }
-    if (keys[0] | keys[1]) OwnSounding().SynthKeysSounding(keys, now / 1000000);
+    if (any) OwnSounding().SynthKeysSounding(keys, now / 1000000, any);
 }
 
 } // namespace

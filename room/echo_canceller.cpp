@@ -10,11 +10,12 @@ namespace korvalin {
 namespace {
 
 // The delay is looked for from a little before the nominal position (a server quicker than
-// assumed) to half a second after it (a deep server buffer, a wireless speaker), over the
+// assumed) to 300 ms after it (a deep server buffer), over the
 // envelopes of the last 1.5 s, twice a second while something sounds.
 constexpr int kEarliestMs = -50;
-constexpr int kLatestMs = 500;
+constexpr int kLatestMs = 300;
 constexpr int kWindowMs = 1500;
+constexpr int kShortestWindowMs = 400; // the first measurements, before a whole window was heard
 constexpr int kEnvelopeRing = 4096; // points kept of the microphone's envelope (about 4 s)
 // How well the onsets must line up (normalised correlation) for a delay to be taken.
 constexpr double kLeastCorrelation = 0.35;
@@ -114,8 +115,18 @@ void EchoCanceller::Process(std::span<float> mic, int64_t position) {
 }
 
 void EchoCanceller::ProcessFrame(const float* in, float* out, int64_t position) {
+    // A new start of the playback may have another latency: it is measured again, and until then
+    // what the canceller leaves is not trusted.
+    if (const int starts = reference_.Starts(); starts != starts_) {
+        starts_ = starts;
+        measured_ = false;
+        settled_ = false;
+        learnt_ = 0;
+        unheard_ = 0;
+    }
     NoteEnvelope(in, position, frame_);
-    if (position - lastMeasure_ >= int64_t(rate_ / 2)) MeasureDelay(position + frame_);
+    // Twice a second, four times until a delay is found.
+    if (position - lastMeasure_ >= int64_t(rate_ / (measured_ ? 2 : 4))) MeasureDelay(position + frame_);
 
     reference_.Read(position - delay_ + margin_, far_);
     const bool farSilent = std::all_of(far_.begin(), far_.end(), [](float v) { return v == 0.0f; });
@@ -125,9 +136,11 @@ void EchoCanceller::ProcessFrame(const float* in, float* out, int64_t position) 
     if (quietFar_ > int64_t(settings_.filterMs * rate_ / 1000.0) + frame_) {
         std::copy(in, in + frame_, out);
         echoDb_ = -120;
+        echoPeakDb_ = std::max(echoDb_, echoPeakDb_ - 60.0 * frame_ / rate_);
         return;
     }
     Speex& s = *state_;
+    if (!farSilent) learnt_ += frame_;
     for (int i = 0; i < frame_; ++i) {
         s.near[std::size_t(i)] = ToInt16(in[i]);
         s.far[std::size_t(i)] = ToInt16(far_[std::size_t(i)]);
@@ -139,11 +152,15 @@ void EchoCanceller::ProcessFrame(const float* in, float* out, int64_t position) 
         cleaned_[std::size_t(i)] = in[i] - out[i];
     }
     echoDb_ = LevelDb(cleaned_.data(), frame_);
+    if (!farSilent && micDb_ > -70.0) reductionDb_ += 0.05 * ((micDb_ - LevelDb(out, frame_)) - reductionDb_);
+    settled_ = settled_ || (measured_ && learnt_ >= int64_t(rate_ * kSettlesSeconds) && reductionDb_ >= kSettledReductionDb);
+    echoPeakDb_ = std::max(echoDb_, echoPeakDb_ - 60.0 * frame_ / rate_);
 }
 
 void EchoCanceller::NoteEnvelope(const float* in, int64_t position, int count) {
     for (int i = 0; i < count; ++i) {
         const int64_t point = (position + i) / hop_;
+        if (firstPoint_ < 0) firstPoint_ = point;
         if (point != envelopePoint_) {
             if (envelopePoint_ >= 0 && envelopeCount_ > 0)
                 micEnvelope_[std::size_t(envelopePoint_ % kEnvelopeRing)] = float(std::sqrt(envelopeSum_ / envelopeCount_));
@@ -160,23 +177,30 @@ void EchoCanceller::NoteEnvelope(const float* in, int64_t position, int count) {
     }
 }
 
+bool MayBeThePlayer(const EchoCanceller* canceller, const OwnSound& own, int concertMidi, double levelDb, int64_t ms) {
+    if (!PastTheCancellersFirstMoments(own, concertMidi, ms)) return false;
+    if (!canceller || !canceller->Active() || !own.SynthSounding(ms)) return true;
+    return canceller->Settled() && levelDb >= canceller->EchoPeakDb() - kPlayerUnderTheEchoDb;
+}
+
 void EchoCanceller::MeasureDelay(int64_t position) {
     lastMeasure_ = position;
     const int64_t endPoint = position / hop_; // the point being summed is not complete
-    if (endPoint < kWindowMs + 1) return;
-    const int span = kWindowMs + kLatestMs - kEarliestMs;
+    const int window = int(std::min<int64_t>(kWindowMs, endPoint - firstPoint_ - 1));
+    if (window < kShortestWindowMs) return;
+    const int span = window + kLatestMs - kEarliestMs;
     // The reference's envelope over the points the lags reach: from endPoint - window - latest.
-    const int64_t firstRefPoint = endPoint - kWindowMs - kLatestMs;
+    const int64_t firstRefPoint = endPoint - window - kLatestMs;
     scratch_.resize(std::size_t(span) * std::size_t(hop_));
     reference_.Read(firstRefPoint * hop_, scratch_);
-    std::vector<float> refEnvelope(static_cast<std::size_t>(span)), micEnvelope(static_cast<std::size_t>(kWindowMs));
+    std::vector<float> refEnvelope(static_cast<std::size_t>(span)), micEnvelope(static_cast<std::size_t>(window));
     for (int p = 0; p < span; ++p) {
         double sum = 0;
         for (int i = 0; i < hop_; ++i) sum += double(scratch_[std::size_t(p * hop_ + i)]) * scratch_[std::size_t(p * hop_ + i)];
         refEnvelope[std::size_t(p)] = float(std::sqrt(sum / hop_));
     }
-    for (int k = 0; k < kWindowMs; ++k)
-        micEnvelope[std::size_t(k)] = micEnvelope_[std::size_t((endPoint - kWindowMs + k) % kEnvelopeRing)];
+    for (int k = 0; k < window; ++k)
+        micEnvelope[std::size_t(k)] = micEnvelope_[std::size_t((endPoint - window + k) % kEnvelopeRing)];
     std::vector<float> refOnsets, micOnsets;
     Onsets(refEnvelope, refOnsets);
     Onsets(micEnvelope, micOnsets);
@@ -193,22 +217,35 @@ void EchoCanceller::MeasureDelay(int64_t position) {
     for (int lag = kEarliestMs; lag <= kLatestMs; ++lag) {
         // Microphone point k hears the reference's point k - lag, at index k + latest - lag here.
         const int offset = kLatestMs - lag;
-        const double refEnergy = prefix[std::size_t(offset + kWindowMs)] - prefix[std::size_t(offset)];
+        const double refEnergy = prefix[std::size_t(offset + window)] - prefix[std::size_t(offset)];
         if (refEnergy <= 1e-12) continue;
         double sum = 0;
-        for (int k = 0; k < kWindowMs; ++k) sum += double(micOnsets[std::size_t(k)]) * refOnsets[std::size_t(k + offset)];
+        for (int k = 0; k < window; ++k) sum += double(micOnsets[std::size_t(k)]) * refOnsets[std::size_t(k + offset)];
         const double c = sum / std::sqrt(micEnergy * refEnergy);
         if (c > best) {
             best = c;
             bestLag = lag;
         }
     }
-    if (best < kLeastCorrelation) return;
+    if (best < kLeastCorrelation) {
+        ++unheard_;
+        return;
+    }
+    unheard_ = 0;
     const int64_t delay = int64_t(bestLag) * hop_;
-    // A delay that moved further than the filter reaches around it starts the filter afresh.
-    if (std::llabs(delay - delay_) > margin_ / 2 && state_) speex_echo_state_reset(state_->echo);
-    delay_ = delay;
+    // A canceller that works is left as it is: periodic sound (clicks on the beat, a scale) can
+    // line up at more than one delay, and only the one the filter converged on takes the echo out.
+    if (Settled()) return;
     measured_ = true;
+    // The filter spans from `margin` before the delay to the rest of its length after it: a delay
+    // found within most of that span is already modelled, and moving the reference would only
+    // make the filter learn again. One outside it moves the reference, and the filter starts afresh.
+    const int64_t taps = int64_t(settings_.filterMs * rate_ / 1000.0);
+    if (delay - delay_ >= -margin_ / 2 && delay - delay_ <= taps - 2 * margin_) return;
+    if (state_) speex_echo_state_reset(state_->echo);
+    learnt_ = 0;
+    reductionDb_ = 0;
+    delay_ = delay;
 }
 
 } // namespace korvalin

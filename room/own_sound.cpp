@@ -30,7 +30,13 @@ int64_t OwnSound::Notes::Since(int note, bool held, int64_t ms) const {
     return sinceMs[std::size_t(note)].load(std::memory_order_relaxed);
 }
 
-void OwnSound::SynthKeysSounding(const std::array<uint64_t, 2>& keys, int64_t ms) {
+bool OwnSound::SynthSounding(int64_t ms) const {
+    const int64_t last = synthLastMs_.load(std::memory_order_acquire);
+    return last != 0 && ms - last <= kTailMs;
+}
+
+void OwnSound::SynthKeysSounding(const std::array<uint64_t, 2>& keys, int64_t ms, bool anyVoice) {
+    if (anyVoice) synthLastMs_.store(ms, std::memory_order_release);
     for (int note = 0; note < 128; ++note)
         if (keys[std::size_t(note / 64)] >> (note % 64) & 1u) synth_.Touch(note, ms);
 }

@@ -37,8 +37,11 @@ public:
         Output,      // an external output: its sound is only known by its notes
     };
 
-    // The built-in synthesizer: `keys` (bit n for MIDI note n, percussion left out) sound at `ms`.
-    void SynthKeysSounding(const std::array<uint64_t, 2>& keys, int64_t ms);
+    // The built-in synthesizer: `keys` (bit n for MIDI note n, percussion left out) sound at `ms`,
+    // and whether any voice at all does (the clicks too).
+    void SynthKeysSounding(const std::array<uint64_t, 2>& keys, int64_t ms, bool anyVoice = true);
+    // Whether any voice of the synthesizer sounds at `ms`, or its tail does.
+    bool SynthSounding(int64_t ms) const;
     // An external output: a packed channel message sent to it at `ms` (the same message may be
     // told twice). Percussion (channel 10) is left out: the clicks have no pitch to mistake.
     void Sent(uint32_t message, int64_t ms);
@@ -58,6 +61,7 @@ private:
         int64_t Since(int note, bool held, int64_t ms) const;
     };
     Notes synth_, output_;
+    std::atomic<int64_t> synthLastMs_{0};
     mutable std::mutex mutex_;
     std::set<std::pair<int, int>> held_; // (channel, note) held on the external output
 };

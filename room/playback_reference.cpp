@@ -34,6 +34,7 @@ void PlaybackReference::Write(std::span<const float> mono, int64_t handedAtNs, i
     int64_t at = PositionAt(handedAtNs) + leadFrames;
     const int64_t jitter = int64_t(kJitterSeconds * rate_.load(std::memory_order_relaxed));
     if (end == 0 || at > end + jitter) {
+        starts_.fetch_add(1, std::memory_order_release);
         // A new start: what lies between the last block and this one was silence. The positions
         // about to be overwritten are given up first, so the reader never takes a sample of one
         // turn of the ring for another.

@@ -43,6 +43,9 @@ public:
     void Read(int64_t from, std::span<float> out) const;
     // Reader: the position up to which samples have been written (0 before the first).
     int64_t WrittenEnd() const { return end_.load(std::memory_order_acquire); }
+    // Reader: how many times the writer started afresh (a new stream, a server that ran dry): each
+    // start may reach the speakers with another latency.
+    int Starts() const { return starts_.load(std::memory_order_acquire); }
 
 private:
     std::vector<float> ring_;
@@ -50,6 +53,7 @@ private:
     std::atomic<double> rate_;
     std::atomic<int64_t> start_{0}; // first position still kept
     std::atomic<int64_t> end_{0};   // one past the last position written
+    std::atomic<int> starts_{0};
 };
 
 // The one kept for the built-in synthesizer's sound, written by its audio thread.

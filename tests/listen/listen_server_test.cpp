@@ -7,6 +7,9 @@
 #include "listen/audio_pitch_input.h"
 #include "listen/listen_meters.h"
 #include "listen/listen_window.h"
+#include "metronome/metronome_player.h"
+#include "midi/synth_output.h"
+#include "scales/playback.h"
 #include "tests/listen/listen_corpus.h"
 #include "tests/support/find_control.h"
 #include "tests/support/gui_test.h"
@@ -50,9 +53,9 @@ bool WaitFor(const std::function<bool()>& condition, int seconds) {
     return condition();
 }
 
-std::optional<QAudioDevice> Microphone() {
+std::optional<QAudioDevice> Microphone(const QByteArray& id = kMicrophone) {
     for (const QAudioDevice& d : AudioPitchInput::Inputs())
-        if (d.id() == kMicrophone) return d;
+        if (d.id() == id) return d;
     return std::nullopt;
 }
 
@@ -92,6 +95,7 @@ protected:
         player.waitForFinished(5000);
         GuiTest::TearDown();
         UnloadSink();
+        if (!roomModule.isEmpty()) Pactl({"unload-module", roomModule});
         if (!previousSource.isEmpty()) Pactl({"set-default-source", previousSource});
         QSettings("Korvalin", "Korvalin").clear();
     }
@@ -136,7 +140,44 @@ protected:
         ASSERT_TRUE(w.Listening()) << Find<QLabel>(w, "statusLine")->text().toStdString();
     }
 
-    QString previousSource, module, remapModule;
+    // The room: the microphone is a source over the monitor of the sink the built-in synthesizer
+    // plays into, so it hears the application as a laptop's microphone hears its speakers, and
+    // the player (a rendered alto, written F4 and G4) sounds into the same sink.
+    void MakeTheRoom() {
+        const std::optional<QString> index =
+            Pactl({"load-module", "module-remap-source", "master=korvalin_test.monitor", "source_name=korvalin_room",
+                   "source_properties=device.description=Korvalin_room_microphone"});
+        ASSERT_TRUE(index.has_value()) << "the room's microphone could not be loaded";
+        roomModule = *index;
+        ASSERT_TRUE(Pactl({"set-default-source", "korvalin_room"}));
+        QFile raw(folder.filePath("scale.raw"));
+        ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+        for (listen_test::ListenCase& c : listen_test::RenderSaxophoneNotes(44100, 1))
+            if (c.label.rfind("alto", 0) == 0 && (c.expectedNote == 56 || c.expectedNote == 58)) {
+                c.samples.resize(std::size_t(1.5 * 44100) + std::size_t(c.onset), 0.0f);
+                raw.write(reinterpret_cast<const char*>(c.samples.data() + c.onset), qint64((c.samples.size() - std::size_t(c.onset)) * sizeof(float)));
+            }
+    }
+    // The notes the microphone named from signal `from` on: each held at least as long as the main
+    // window waits before it shows one (a sampled attack's scoop is not a note played).
+    static std::vector<int> NotesHeard(const QSignalSpy& spy, qsizetype from) {
+        std::vector<int> notes;
+        int run = -1;
+        int64_t since = 0;
+        for (qsizetype i = from; i < spy.size(); ++i) {
+            const HeardNote n = spy.at(i).at(0).value<HeardNote>();
+            const int note = n.hasNote && !n.fromMidi ? n.concertMidi : -1;
+            if (note != run) {
+                run = note;
+                since = n.ms;
+            }
+            if (note >= 0 && n.ms - since >= ListenWindow::kHoldMs && std::find(notes.begin(), notes.end(), note) == notes.end())
+                notes.push_back(note);
+        }
+        return notes;
+    }
+
+    QString previousSource, module, remapModule, roomModule;
     std::vector<float> note;
     QTemporaryDir folder;
     QProcess player;
@@ -202,6 +243,63 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
     EXPECT_FALSE(w.Listening());
     // Joined already; the system lets go of a joined thread a moment later.
     EXPECT_TRUE(WaitFor([] { return CaptureThreads() == 0; }, 5)) << "the capture thread is still there";
+}
+
+// A microphone in the room hears the built-in synthesizer: the drone on the alto's C (sounding
+// Eb, the alto's written C4 is in unison with it) and the clicks at their loudest for a minute, then
+// the application's own notes: none of it is the player. The player then plays over the drone and
+// clicks, and is heard.
+TEST_F(ListenThroughServer, InARoomTheApplicationsOwnSoundIsNotThePlayer) {
+    MakeTheRoom();
+    SynthSettings settings;
+    settings.idleClose = std::chrono::milliseconds(300);
+    auto synth = std::make_shared<SynthOutput>(settings);
+    SetMidiOutput(synth);
+    OpenMidiOut();
+    KORVALIN1.SoundOn = 1;
+    ASSERT_NE(KORVALIN1.MidiReady, 0) << "the built-in synthesizer did not open";
+    Form1& f = Window<Form1>();
+    f.show();
+    Find<QAction>(f, "ListenItem")->trigger();
+    ListenWindow& w = Window<ListenWindow>();
+    QSignalSpy spy(&w, &ListenWindow::heard);
+    std::optional<QAudioDevice> room;
+    ASSERT_TRUE(WaitFor([&] { return (room = Microphone("korvalin_room")).has_value(); }, 20)) << "the room's microphone is not listed";
+    w.ListInputs();
+    ASSERT_TRUE(w.ChooseInput(room->description()));
+    const int shown = f.CurrentNote;
+
+    MetronomePlayer metronome;
+    ASSERT_TRUE(metronome.Start(MetronomeSchedule({.tempo = 120, .beatsPerBar = 4, .clickVolume = 127},
+                                                  {.on = true, .note = 51, .volume = 127}),
+                                StepClockMs()));
+    QTest::qWait(60000);
+    EXPECT_EQ(NotesHeard(spy, 0), std::vector<int>{}) << "the drone and clicks were taken for the player";
+    EXPECT_EQ(f.CurrentNote, shown);
+    EXPECT_TRUE(Find<LevelMeter>(w, "levelMeter")->Level() > -50) << "the microphone did not hear the room";
+
+    // The player over the drone and the clicks: the notes played, nothing else.
+    const qsizetype before = spy.size();
+    player.start("pacat", {"--playback", "--raw", "--device=korvalin_test", "--format=float32le", "--rate=44100",
+                           "--channels=1", folder.filePath("scale.raw")});
+    ASSERT_TRUE(player.waitForStarted(5000));
+    EXPECT_TRUE(WaitFor([&] { return NotesHeard(spy, before).size() >= 2; }, 15));
+    EXPECT_EQ(NotesHeard(spy, before), (std::vector<int>{56, 58}));
+    player.waitForFinished(10000);
+    metronome.Stop();
+
+    // The application's own notes, as a scale plays them.
+    QTest::qWait(1000);
+    const qsizetype scale = spy.size();
+    for (int n : {73, 75, 77, 78, 80}) {
+        f.ShowNote(int16_t(n));
+        QTest::qWait(700);
+    }
+    f.Timer2_Timer();
+    QTest::qWait(1000);
+    EXPECT_EQ(NotesHeard(spy, scale), std::vector<int>{}) << "the application's own notes were taken for the player";
+    w.close();
+    CloseMidiOut();
 }
 
 } // namespace
