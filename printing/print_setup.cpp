@@ -145,7 +145,9 @@ std::unique_ptr<QPrinter> PreparePrinter(QWidget& dialogOwner, bool makeDefault,
     if (!CurrentPrintDialogs().ShowPrinter(&dialogOwner, *job)) return nullptr;
     if (!job->isValid()) return nullptr;
 
-    // The command prints its page once, whatever range the dialog reports.
+    // The command prints its page once, whatever range or number of copies the dialog reports (a
+    // print service would otherwise make the copies itself).
+    job->setCopyCount(1);
     job->setPrintRange(QPrinter::AllPages);
     job->setPageRanges(QPageRanges());
     DropServerPageSelection(*job);

@@ -16,7 +16,7 @@ PdfFacts ReadPdfFacts(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return facts;
     const QByteArray data = file.readAll();
-    if (!data.startsWith("%PDF-")) return facts;
+    if (!data.startsWith("%PDF-") || !data.trimmed().endsWith("%%EOF")) return facts; // none, or half written
     facts.readable = true;
     // Page objects, not the page tree ("/Type /Pages").
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![s\\w])"));

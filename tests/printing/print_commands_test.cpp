@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QThread>
 
 namespace korvalin {
 namespace {
@@ -140,6 +141,9 @@ TEST_F(PrintSetup, CancelPrintsNothingAndChangesNothing) {
     EXPECT_EQ(PrinterOrientation(SystemPrinter()), 1);
 }
 
+// Copies and a page range chosen in the dialog, on a PDF file and, where the test run has one, on
+// a real print queue reached through the platform's print support: a private CUPS-PDF queue, the
+// default printer there, which writes each job into a folder as a PDF file.
 TEST_F(PrintSetup, CopiesAndPageRangesNeitherRepeatNorCutTheOutput) {
     Form1& f = Window<Form1>();
     const QString out = Pdf("copies.pdf");
@@ -152,6 +156,17 @@ TEST_F(PrintSetup, CopiesAndPageRangesNeitherRepeatNorCutTheOutput) {
     EXPECT_EQ(facts.pages, 1);
     if (!PdfRasteriserAvailable()) GTEST_SKIP() << "pdftoppm is not installed";
     EXPECT_FALSE(InkBounds(RasterisePdf(out, 36)).isEmpty());
+
+    if (qEnvironmentVariable("KORVALIN_CUPS_PDF_QUEUE").isEmpty()) GTEST_SKIP() << "no private CUPS-PDF queue";
+    Choose(QString(), QPageLayout::Landscape, 3, later);
+    f.PNote_Click();
+    QString queued;
+    for (int wait = 0; !ReadPdfFacts(queued).readable && wait < 600; ++wait, QThread::msleep(200))
+        queued = QDir(qEnvironmentVariable("KORVALIN_CUPS_PDF_OUT")).entryInfoList({"*.pdf"}).value(0).filePath();
+    EXPECT_EQ(ReadPdfFacts(queued).pages, 1);
+    const QRect ink = InkBounds(RasterisePdf(queued, 36));
+    QFile::remove(queued); // the queue's folder serves every run of this case
+    EXPECT_GT(ink.height(), ink.width()) << "a landscape job is printed turned on its paper";
 }
 
 TEST_F(PrintSetup, CurrentNoteKeepsQualityAndDefaultsButTakesTheOrientation) {
