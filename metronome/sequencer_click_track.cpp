@@ -4,6 +4,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace korvalin {
@@ -81,6 +82,55 @@ unsigned SequencerClickTrack::Start(MetronomeSchedule schedule, unsigned delayMs
     return origin_;
 }
 
+unsigned SequencerClickTrack::BeatTick(int64_t beat) const { return origin_ + unsigned(schedule_.BeatTime(beat).RoundedMs()); }
+
+unsigned SequencerClickTrack::Change(const MetronomeSchedule& schedule) {
+    if (!sequencer_) return 0;
+    {
+        // From here no timer queues anything (as in Stop); the queue is emptied and filled again.
+        std::lock_guard lock(mutex_);
+        if (!running_) return Start(schedule, 0);
+        running_ = false;
+    }
+    fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
+    const unsigned now = fluid_sequencer_get_tick(sequencer_);
+    const MetronomeSchedule before = schedule_;
+    const int64_t beat = before.NextBeatAfter(double(int64_t(now) - int64_t(origin_)));
+    const unsigned at = BeatTick(beat);
+    // The ends of the last click and step before the takeover still come; its other events are
+    // past or about to be replaced.
+    const int64_t bar = std::max<int64_t>(beat - 1, 0) / before.BeatsPerBar();
+    for (int64_t b : {bar, bar + 1})
+        for (const ScheduledEvent& e : before.Bar(b)) {
+            const unsigned tick = origin_ + unsigned(e.at.RoundedMs());
+            if ((e.kind == EventKind::ClickEnd || e.kind == EventKind::StepEnd) && tick >= now && tick < at) SendAt(e.message, tick);
+        }
+    const MetronomeSchedule next = schedule.TakingOver(before, beat);
+    std::erase_if(ends_, [now](const auto& end) { return end.first < now; });
+    for (uint32_t message : next.EndsAtTakeover(before)) ends_.emplace_back(at, message);
+    for (const auto& [tick, message] : ends_) SendAt(message, tick);
+    {
+        std::lock_guard lock(mutex_);
+        schedule_ = next;
+        origin_ = at;
+        running_ = true;
+    }
+    QueueBar(0);
+    QueueBar(1);
+    return at;
+}
+
+void SequencerClickTrack::QueueStep(int note, int64_t beat, int64_t endBeat) {
+    if (!Running() || note < 0 || note > 127) return;
+    const unsigned now = fluid_sequencer_get_tick(sequencer_);
+    std::erase_if(ends_, [now](const auto& end) { return end.first < now; });
+    const StepSettings& steps = schedule_.Steps();
+    const auto message = [&](int velocity) { return PackMidiMessage(kNoteOnStatus + steps.channel, note, velocity); };
+    SendAt(message(steps.velocity), BeatTick(beat));
+    ends_.emplace_back(BeatTick(endBeat), message(0));
+    SendAt(ends_.back().second, ends_.back().first);
+}
+
 void SequencerClickTrack::QueueBar(int64_t bar) {
     for (const ScheduledEvent& event : schedule_.Bar(bar))
         SendAt(event.message, origin_ + unsigned(event.at.RoundedMs()));
@@ -111,6 +161,8 @@ void SequencerClickTrack::Stop() {
         running_ = false;
     }
     fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
+    for (const auto& end : ends_) SendNow(end.second);
+    ends_.clear();
     for (uint32_t message : schedule_.StopMessages()) SendNow(message);
 }
 
