@@ -96,10 +96,13 @@ bool MetronomePlayer::Change(MetronomeSchedule schedule) {
     return true;
 }
 
-std::optional<std::int64_t> MetronomePlayer::PlayStep(int note, std::int64_t beat, std::int64_t endBeat) {
+std::optional<std::int64_t> MetronomePlayer::MsUntilBeat(std::int64_t beat) const {
     if (path_ != Path::Sequencer || !sequencer_->Running()) return std::nullopt;
-    sequencer_->QueueStep(note, beat, endBeat);
-    return std::int64_t(sequencer_->BeatTick(endBeat)) - std::int64_t(sequencer_->Tick());
+    return std::int64_t(sequencer_->BeatTick(beat)) - std::int64_t(sequencer_->Tick());
+}
+
+void MetronomePlayer::PlayStep(int note, std::int64_t beat, std::int64_t endBeat) {
+    if (path_ == Path::Sequencer) sequencer_->QueueStep(note, beat, endBeat);
 }
 
 void MetronomePlayer::PlayDue() {

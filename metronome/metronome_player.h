@@ -42,10 +42,12 @@ public:
     // drone on the same note is not struck again. Starts it now when it is not running, or when
     // the output in use has changed.
     bool Change(MetronomeSchedule schedule);
+    // On the built-in synthesizer, how many milliseconds of its sample clock lie between now and
+    // beat `beat` of the running schedule (negative when past); nothing on any other path.
+    std::optional<std::int64_t> MsUntilBeat(std::int64_t beat) const;
     // On the built-in synthesizer, a scale step from beat `beat` to beat `endBeat` of the running
-    // schedule, sounded by the synthesizer's sample clock as the clicks are; returns how many
-    // milliseconds the end lies ahead by that clock. Nothing on any other path.
-    std::optional<std::int64_t> PlayStep(int note, std::int64_t beat, std::int64_t endBeat);
+    // schedule, sounded by the synthesizer's sample clock as the clicks are. Nothing elsewhere.
+    void PlayStep(int note, std::int64_t beat, std::int64_t endBeat);
     // Ends every click and the drone at once, on the output they were started on.
     void Stop();
     bool Running() const { return path_ != Path::None; }

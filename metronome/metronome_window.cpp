@@ -438,23 +438,28 @@ void MetronomeWindow::StepBegins(std::int16_t note, int index, bool, StepPace& p
     const Run& run = runs_.back();
     const MetronomeSchedule grid({.tempo = run.tempo});
     const std::int64_t now = StepClockMs();
-    const std::int64_t halfBeat = grid.BeatTime(1).RoundedMs() / 2;
+    const std::int64_t beatMs = grid.BeatTime(1).RoundedMs();
+    // How far ahead beat k lies. On the built-in synthesizer the clicks sound by its sample clock,
+    // and the steps go by that clock too: a gap in the audio stream delays both together.
+    // Elsewhere the step clock counts the beats from the run's start.
+    const bool sampleClock = player_.MsUntilBeat(0).has_value();
+    auto until = [&](std::int64_t k) {
+        return sampleClock ? *player_.MsUntilBeat(k) : run.originMs + grid.BeatTime(k).RoundedMs() - now;
+    };
     // The step ends on its beat, counted from the run's start (never by adding beat lengths, so
     // nothing drifts). Behind the beats (a step was waited for, or a run inside this one took the
     // time), it ends on the first beat at least half a beat away: back in time with the clicks.
     std::int64_t beat = index + 1;
-    while (run.originMs + grid.BeatTime(beat).RoundedMs() < now + halfBeat) ++beat;
-    pace.untilMs = run.originMs + grid.BeatTime(beat).RoundedMs();
-    // On the built-in synthesizer the step sounds by the synthesizer's sample clock, as the clicks
-    // do, from its beat (at once when that is past) to the beat it ends on, and the wait ends by
-    // that clock: a gap in the audio stream then delays the steps and the clicks together.
+    while (until(beat) < beatMs / 2) ++beat;
+    // A sample clock that stands still (a stream that has not started or has stopped) holds a
+    // step back by at most one beat more than its length.
+    pace.untilMs = now + std::min(until(beat), (beat - index + 1) * beatMs);
+    if (!sampleClock) return;
+    // The step sounds there from its beat (at once when that is past) until the beat it ends on.
     const int midi = IsPlayableNote(note) ? NoteValue(SoundingNoteFor(note, InstrumentRows()), Pitch) : -1;
-    if (midi > 0) {
-        if (const std::optional<std::int64_t> ahead = player_.PlayStep(midi, index, beat)) {
-            pace.sound = false;
-            pace.untilMs = now + std::max<std::int64_t>(*ahead, 0);
-        }
-    }
+    if (midi <= 0) return;
+    player_.PlayStep(midi, index, beat);
+    pace.sound = false;
 }
 
 void MetronomeWindow::RunEnds(RunEnd) {

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <set>
-#include <string>
-#include <utility>
 
 namespace korvalin {
 namespace {
@@ -24,19 +22,13 @@ struct Timed {
 };
 
 // Plays `schedule` from 0 up to (not including) `untilMs`, stamping each message with the moment
-// it was due, then stops it; the stop messages carry the moment `untilMs`. `change` takes over
-// from the first beat after `changeMs`.
-std::vector<Timed> Play(const MetronomeSchedule& schedule, double untilMs, const MetronomeSchedule* change = nullptr,
-                        double changeMs = 0) {
+// it was due, then stops it; the stop messages carry the moment `untilMs`.
+std::vector<Timed> Play(const MetronomeSchedule& schedule, double untilMs) {
     RecordingMidiOutput out;
     ClickTrack track(out);
     track.Start(schedule);
     std::vector<Timed> played;
     while (auto next = track.NextEventTime()) {
-        if (change && *next > changeMs) {
-            track.Change(*std::exchange(change, nullptr), changeMs);
-            continue;
-        }
         if (*next >= untilMs) break;
         const std::size_t before = out.events.size();
         track.PlayUntil(*next);
@@ -161,6 +153,9 @@ TEST(ClickTrack, AMinuteAt120BeatsPerMinute) {
                 EXPECT_EQ(m.Velocity(), kDroneVelocity);
                 ++droneOn;
             }
+            if (m.Status() == kControlChangeStatus + 15 && m.Key() == kExpressionController && m.ms < 60000) {
+                EXPECT_EQ(m.Velocity(), 30) << "the drone's volume";
+            }
         }
         EXPECT_EQ(droneProgram, 1);
         EXPECT_EQ(droneOn, 1);
@@ -192,52 +187,6 @@ TEST(ClickTrack, AMinuteAt120BeatsPerMinute) {
         EXPECT_TRUE(Sounding(played).empty());
         for (auto it = played.end() - std::ptrdiff_t(schedule.StopMessages().size()); it != played.end(); ++it)
             EXPECT_EQ(it->ms, 60000.0);
-    }
-}
-
-TEST(ClickTrack, NewSettingsTakeOverAtTheNextBeatAndTheBarGoesOn) {
-    // 120 bpm in four with a drone, changed 1200 ms in: the beat at 1500 ms, the bar's fourth, is
-    // the first under the new settings. The drone is struck again only for another note.
-    const DroneSettings drone{.on = true, .note = 48, .volume = 30};
-    struct Case {
-        const char* name;
-        MetronomeSettings metronome;
-        DroneSettings drone;
-        std::vector<double> clicks;
-        std::string accents;
-        std::vector<int> droneStrikes;
-    };
-    for (const Case& c : {Case{"60 in three: the shorter bar begins again", {.tempo = 60, .beatsPerBar = 3}, drone,
-                               {0, 500, 1000, 1500, 2500, 3500, 4500}, "x..x..x", {48}},
-                          Case{"drone louder, clicks softer", {.tempo = 120, .beatsPerBar = 4, .clickVolume = 20},
-                               {.on = true, .note = 48, .volume = 90}, {0, 500, 1000, 1500, 2000, 2500}, "x...x.", {48}},
-                          Case{"drone on another note", {.tempo = 120, .beatsPerBar = 2}, {.on = true, .note = 50, .volume = 30},
-                               {0, 500, 1000, 1500, 2000, 2500}, "x..x.x", {48, 50}},
-                          Case{"drone off", {.tempo = 120}, {}, {0, 500, 1000, 1500, 2000, 2500}, "x...x.", {48}}}) {
-        SCOPED_TRACE(c.name);
-        const MetronomeSchedule change(c.metronome, c.drone);
-        const double until = c.clicks.back() + 1;
-        const std::vector<Timed> played = Play(MetronomeSchedule({.tempo = 120, .beatsPerBar = 4}, drone), until, &change, 1200);
-        std::vector<double> clicks;
-        std::string accents;
-        std::vector<int> strikes;
-        for (const Timed& m : played) {
-            if (m.Status() == kNoteOnStatus + kPercussionChannel && m.Velocity() > 0) {
-                clicks.push_back(m.ms);
-                accents += m.Key() == kHighWoodBlockKey ? 'x' : '.';
-                EXPECT_EQ(m.Velocity(), m.ms < 1500 ? 100 : c.metronome.clickVolume) << m.ms;
-            }
-            if (m.Status() == kNoteOnStatus + 15 && m.Velocity() > 0) strikes.push_back(m.Key());
-            if (m.Status() == kControlChangeStatus + 15 && m.Key() == kExpressionController && m.ms < until) {
-                EXPECT_EQ(m.Velocity(), m.ms < 1500 ? 30 : c.drone.volume) << m.ms;
-            }
-        }
-        EXPECT_EQ(clicks, c.clicks);
-        EXPECT_EQ(accents, c.accents);
-        EXPECT_EQ(strikes, c.droneStrikes);
-        const auto beforeStop = Sounding({played.begin(), played.end() - std::ptrdiff_t(change.StopMessages().size())});
-        EXPECT_EQ(beforeStop.count({15, 48}), c.drone.on && c.drone.note == 48 ? 1u : 0u) << "the old drone ends at the change";
-        EXPECT_TRUE(Sounding(played).empty());
     }
 }
 

@@ -295,9 +295,12 @@ TEST_F(MetronomeControls, ChangesWhileRunningTakeOverAtTheNextBeat) {
     ASSERT_EQ(clicks.size(), beats.size());
     for (size_t k = 0; k < beats.size(); ++k) EXPECT_NEAR(double(clicks[k]), double(beats[k]), 1.0) << k;
     EXPECT_EQ(accents, "x..x..x");
-    int strikes = 0;
+    int strikes = 0, volume = 0;
     for (const Heard& h : NotesOn()) strikes += h.channel == w.Drone().channel;
+    for (const auto& e : midi->events)
+        if (e.Status() == kControlChangeStatus + w.Drone().channel && e.Data1() == kExpressionController) volume = e.Data2();
     EXPECT_EQ(strikes, 1) << "the drone is struck once";
+    EXPECT_EQ(volume, 90) << "the drone's volume changes as it sounds";
     EXPECT_TRUE(w.Player().Running()) << "the drone goes on";
     EXPECT_EQ(LeftSounding().size(), 1u);
 }
