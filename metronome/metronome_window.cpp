@@ -55,8 +55,8 @@ constexpr int kDefaultDroneVolume = 40; // soft, under the played note
 constexpr std::array<const char*, 12> kPitchNames = {"C",       "C# / Db", "D",       "Eb / D#", "E",       "F",
                                                      "F# / Gb", "G",       "Ab / G#", "A",       "Bb / A#", "B"};
 
-// The main window's name of the drone's note, spelled as `spelledAs` spells its pitch ('#' or
-// 'b' for a black key), octaves numbered as there: "Eb-1".
+// The main window's name of MIDI note `midi`, a black key spelled with `accidental` ('#' or 'b'),
+// octaves numbered as there: "Eb-1" for 51.
 QString NoteName(int midi, char accidental) {
     if (midi < 0) return QString();
     std::string name = RowNameOfPitch(midi, accidental);
