@@ -86,12 +86,13 @@ unsigned SequencerClickTrack::BeatTick(int64_t beat) const { return origin_ + un
 
 unsigned SequencerClickTrack::Change(const MetronomeSchedule& schedule) {
     if (!sequencer_) return 0;
+    bool wasRunning = false;
     {
         // From here no timer queues anything (as in Stop); the queue is emptied and filled again.
         std::lock_guard lock(mutex_);
-        if (!running_) return Start(schedule, 0);
-        running_ = false;
+        wasRunning = std::exchange(running_, false);
     }
+    if (!wasRunning) return Start(schedule, 0);
     fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
     const unsigned now = fluid_sequencer_get_tick(sequencer_);
     const MetronomeSchedule before = schedule_;

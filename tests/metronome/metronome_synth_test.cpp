@@ -142,9 +142,10 @@ TEST_F(MetronomeSynth, StartsAndStopsWhileTheSynthesizerRendersOnItsOwnThread) {
         SequencerClickTrack track(synth.Synth(), false);
         ASSERT_TRUE(track.Valid());
         for (int run = 0; run < 12; ++run) {
-            track.Start(MetronomeSchedule({.tempo = kMaxTempo - 17 * run, .beatsPerBar = 1 + run % 8},
-                                          {.on = run % 2 == 0, .note = 43 + run}),
-                        0);
+            const MetronomeSchedule schedule({.tempo = kMaxTempo - 17 * run, .beatsPerBar = 1 + run % 8},
+                                             {.on = run % 2 == 0, .note = 43 + run});
+            if (run % 4 == 3) track.Change(schedule); // a stopped track starts on new settings
+            else track.Start(schedule, 0);
             EXPECT_TRUE(track.Running());
             waitForFrames(64 * (1 + 97 * run % 300)); // from one block to a few bars
             // New settings taking over meanwhile, the drone moving or held.
