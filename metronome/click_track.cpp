@@ -8,6 +8,7 @@ void ClickTrack::Start(MetronomeSchedule schedule) {
     Stop();
     schedule_ = std::move(schedule);
     originMs_ = 0;
+    takenOver_.reset();
     pending_.clear();
     next_ = 0;
     nextBar_ = 0;
@@ -15,16 +16,21 @@ void ClickTrack::Start(MetronomeSchedule schedule) {
 }
 
 double ClickTrack::Change(const MetronomeSchedule& schedule, double ms) {
-    if (!schedule_) {
+    // Stopped, or nothing sounded yet: the new settings simply start.
+    if (!schedule_ || (ms < originMs_ && !takenOver_)) {
         Start(schedule);
         return 0;
     }
-    const int64_t beat = schedule_->NextBeatAfter(ms - originMs_);
-    const double at = originMs_ + schedule_->BeatTime(beat).Ms();
+    double at = originMs_;
+    if (ms >= originMs_) {
+        const int64_t beat = schedule_->NextBeatAfter(ms - originMs_);
+        at = originMs_ + schedule_->BeatTime(beat).Ms();
+        takenOver_.emplace(*schedule_, beat);
+    }
     // What the schedule has from that beat on goes; what it has before it (a click's end) stays.
     std::erase_if(pending_, [at](const Pending& p) { return p.ms >= at; });
     next_ = std::min(next_, pending_.size());
-    const MetronomeSchedule before = *schedule_;
+    const auto& [before, beat] = *takenOver_;
     schedule_ = schedule.TakingOver(before, beat);
     for (uint32_t message : schedule_->EndsAtTakeover(before))
         pending_.push_back({at, {schedule_->BeatTime(0), EventKind::StepEnd, message}});

@@ -9,6 +9,7 @@
 #include "midi/midi_port.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace korvalin {
@@ -49,6 +50,9 @@ private:
     MidiOutput& output_;
     std::optional<MetronomeSchedule> schedule_;
     double originMs_ = 0;           // event time of the schedule's beat 0
+    // What the schedule took over from, at which of its beats: a change made before that beat
+    // takes over from it in turn, in the schedule's place.
+    std::optional<std::pair<MetronomeSchedule, int64_t>> takenOver_;
     std::vector<Pending> pending_;  // in sending order
     std::size_t next_ = 0;          // first unsent entry of pending_
     int64_t nextBar_ = 0;           // the schedule's first bar not yet in pending_

@@ -95,21 +95,37 @@ unsigned SequencerClickTrack::Change(const MetronomeSchedule& schedule) {
     if (!wasRunning) return Start(schedule, 0);
     fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
     const unsigned now = fluid_sequencer_get_tick(sequencer_);
-    const MetronomeSchedule before = schedule_;
-    const int64_t beat = before.NextBeatAfter(double(int64_t(now) - int64_t(origin_)));
-    const unsigned at = BeatTick(beat);
+    const bool begun = int64_t(now) >= int64_t(origin_);
+    if (!begun && !takenOver_) {
+        // Nothing has sounded yet: the new settings simply start in its place.
+        const unsigned delay = origin_ - now;
+        {
+            std::lock_guard lock(mutex_);
+            running_ = true;
+        }
+        return Start(schedule, delay);
+    }
+    if (begun) {
+        takenOver_ = Handover{schedule_, schedule_.NextBeatAfter(double(int64_t(now) - int64_t(origin_))), origin_};
+        // The last takeover's ends are due by now; the removal may have taken one not yet played.
+        ends_.insert(ends_.end(), handoverEnds_.begin(), handoverEnds_.end());
+    }
+    handoverEnds_.clear();
+    const Handover& h = *takenOver_;
+    const unsigned at = h.origin + unsigned(h.from.BeatTime(h.beat).RoundedMs());
     // The ends of the last click and step before the takeover still come; its other events are
     // past or about to be replaced.
-    const int64_t bar = std::max<int64_t>(beat - 1, 0) / before.BeatsPerBar();
+    const int64_t bar = std::max<int64_t>(h.beat - 1, 0) / h.from.BeatsPerBar();
     for (int64_t b : {bar, bar + 1})
-        for (const ScheduledEvent& e : before.Bar(b)) {
-            const unsigned tick = origin_ + unsigned(e.at.RoundedMs());
+        for (const ScheduledEvent& e : h.from.Bar(b)) {
+            const unsigned tick = h.origin + unsigned(e.at.RoundedMs());
             if ((e.kind == EventKind::ClickEnd || e.kind == EventKind::StepEnd) && tick >= now && tick < at) SendAt(e.message, tick);
         }
-    const MetronomeSchedule next = schedule.TakingOver(before, beat);
+    const MetronomeSchedule next = schedule.TakingOver(h.from, h.beat);
     std::erase_if(ends_, [now](const auto& end) { return end.first < now; });
-    for (uint32_t message : next.EndsAtTakeover(before)) ends_.emplace_back(at, message);
-    for (const auto& [tick, message] : ends_) SendAt(message, tick);
+    for (uint32_t message : next.EndsAtTakeover(h.from)) handoverEnds_.emplace_back(at, message);
+    for (const auto* ends : {&ends_, &handoverEnds_})
+        for (const auto& [tick, message] : *ends) SendAt(message, tick);
     {
         std::lock_guard lock(mutex_);
         schedule_ = next;
@@ -162,8 +178,11 @@ void SequencerClickTrack::Stop() {
         running_ = false;
     }
     fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
-    for (const auto& end : ends_) SendNow(end.second);
+    for (const auto* ends : {&ends_, &handoverEnds_})
+        for (const auto& end : *ends) SendNow(end.second);
     ends_.clear();
+    handoverEnds_.clear();
+    takenOver_.reset();
     for (uint32_t message : schedule_.StopMessages()) SendNow(message);
 }
 

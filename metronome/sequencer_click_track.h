@@ -8,6 +8,7 @@
 #include "metronome/metronome_schedule.h"
 
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -64,9 +65,18 @@ private:
     // Set by Start() before any timer of the run is queued; read by the timers.
     MetronomeSchedule schedule_;
     unsigned origin_ = 0;      // tick of beat 0
-    // Note ends queued outside the bars (steps, a drone handed over): kept again by a takeover,
+    // Note ends queued outside the bars (steps; a drone handed over): kept again by a takeover,
     // sent at once by a stop.
     std::vector<std::pair<unsigned, uint32_t>> ends_;
+    std::vector<std::pair<unsigned, uint32_t>> handoverEnds_; // of the latest takeover
+    // What the schedule took over from: a change made before its beat 0 takes over from that
+    // in turn, in the schedule's place.
+    struct Handover {
+        MetronomeSchedule from;
+        int64_t beat = 0;
+        unsigned origin = 0; // the tick of `from`'s beat 0
+    };
+    std::optional<Handover> takenOver_;
 };
 
 } // namespace korvalin

@@ -148,8 +148,9 @@ TEST_F(MetronomeSynth, StartsAndStopsWhileTheSynthesizerRendersOnItsOwnThread) {
             else track.Start(schedule, 0);
             EXPECT_TRUE(track.Running());
             waitForFrames(64 * (1 + 97 * run % 300)); // from one block to a few bars
-            // New settings taking over meanwhile, the drone moving or held.
-            if (run % 3 != 2) track.Change(MetronomeSchedule({.tempo = 60 + run, .beatsPerBar = 3}, {.on = true, .note = 43 + run % 4}));
+            // New settings taking over meanwhile, the drone moving or held, twice within a beat.
+            for (int k = 0; k < run % 3; ++k)
+                track.Change(MetronomeSchedule({.tempo = 60 + run, .beatsPerBar = 3}, {.on = true, .note = 43 + (run + k) % 4}));
             waitForFrames(64 * (1 + 31 * run % 100));
             track.Stop();
             EXPECT_FALSE(track.Running());
