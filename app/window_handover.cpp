@@ -3,6 +3,12 @@
 #include "app/window_registry.h"
 #include "main_window/form1.h"
 
+#include <QScreen>
+#include <QSettings>
+#include <QWidget>
+
+#include <algorithm>
+
 namespace korvalin {
 
 void ShowInsteadOfMain(QWidget& window) {
@@ -17,6 +23,33 @@ void ShowInsteadOfMain(QWidget& window) {
 void ReturnToMain(QWidget& window) {
     window.hide();
     if (!Form1::Ending()) Window<Form1>().show();
+}
+
+void ShowBesideMain(QWidget& window, const QString& geometryKey) {
+    if (!window.isVisible()) {
+        const QSettings s("Korvalin", "Korvalin");
+        // restoreGeometry() itself brings a window that would stand off every screen back onto one.
+        const bool restored = s.contains(geometryKey) && window.restoreGeometry(s.value(geometryKey).toByteArray());
+        if (!restored && WindowLoaded<Form1>()) {
+            // To the right of the main window, where the screen has room.
+            const QRect main = Window<Form1>().frameGeometry();
+            window.adjustSize();
+            QPoint at(main.right() + 8, main.top());
+            if (const QScreen* screen = Window<Form1>().screen()) {
+                const QRect room = screen->availableGeometry();
+                at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - window.width())));
+                at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - window.height())));
+            }
+            window.move(at);
+        }
+    }
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void RememberPlace(const QWidget& window, const QString& geometryKey) {
+    QSettings("Korvalin", "Korvalin").setValue(geometryKey, window.saveGeometry());
 }
 
 } // namespace korvalin

@@ -1,8 +1,10 @@
 // The main window and the windows opened from it take turns on screen: a command of the main
 // window shows its window in the main window's place, and that window's "Return" (its "Done" or
-// "Cancel", its frame's close control) hides it and brings the main window back.
+// "Cancel", its frame's close control) hides it and brings the main window back. The practice
+// windows open beside the main window instead, where they stood last.
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace korvalin {
@@ -13,5 +15,13 @@ void ShowInsteadOfMain(QWidget& window);
 // Hides `window` and shows the main window again, unless the application is ending: its windows
 // are then going away, and the main window must not come back.
 void ReturnToMain(QWidget& window);
+
+// Shows `window`, raised and active, beside the main window, which stays. Not already on screen,
+// it goes where it stood when RememberPlace() last kept it under `geometryKey` (moved onto a
+// screen if that place is off every screen now), else to the right of the main window, within the
+// screen.
+void ShowBesideMain(QWidget& window, const QString& geometryKey);
+// Keeps where `window` stands for ShowBesideMain(), between runs.
+void RememberPlace(const QWidget& window, const QString& geometryKey);
 
 } // namespace korvalin

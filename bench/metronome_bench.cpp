@@ -28,15 +28,15 @@ int main(int argc, char** argv) {
         int clicks = 0, accents = 0;
         double last = -1;
         while (auto next = track.NextEventTime()) {
-            if (next->Ms() >= 60000) break;
+            if (*next >= 60000) break;
             const std::size_t before = out.events.size();
-            track.PlayUntil(next->Ms());
+            track.PlayUntil(*next);
             for (std::size_t i = before; i < out.events.size(); ++i) {
                 const auto& e = out.events[i];
                 if (e.Status() != kNoteOnStatus + kPercussionChannel || e.Data2() == 0) continue;
                 ++clicks;
                 accents += e.Data1() == kHighWoodBlockKey;
-                last = next->Ms();
+                last = *next;
             }
         }
         std::printf("event stream, 60 s at 120 bpm: %d clicks, %d accents, last click at %.1f ms\n", clicks,
@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
         const double start = bench::CpuSeconds();
         const double end = hours * 3600e3;
         while (auto next = track.NextEventTime()) {
-            if (next->Ms() >= end) break;
-            track.PlayUntil(next->Ms());
+            if (*next >= end) break;
+            track.PlayUntil(*next);
             if (out.events.size() > 100000) out.Clear();
         }
         const double cpu = bench::CpuSeconds() - start;

@@ -82,6 +82,11 @@ int main(int argc, char** argv) {
 
     Find<QAction>(f, "MetronomeItem")->trigger();
     Save(Window<MetronomeWindow>(), "metronome");
+    const int sound = KORVALIN1.SoundOn;
+    KORVALIN1.SoundOn = 0; // sound off: the window says why nothing starts
+    Window<MetronomeWindow>().startButton->click();
+    Save(Window<MetronomeWindow>(), "metronome_cannot_start");
+    KORVALIN1.SoundOn = int16_t(sound);
     Window<MetronomeWindow>().close();
 
     Find<QAction>(f, "UFLoad")->trigger();

@@ -1,6 +1,7 @@
 #include "listen/listen_window.h"
 
 #include "app/note_table.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "listen/audio_pitch_input.h"
 #include "listen/listen_meters.h"
@@ -179,7 +180,6 @@ ListenWindow::ListenWindow() {
     QSettings s = RememberedSettings();
     referenceBox_->setValue(int(std::lround(ClampReferenceA(s.value("listen/referenceA", kDefaultReferenceA).toDouble()))));
     showOnMainBox_->setChecked(s.value("listen/showOnMain", true).toBool());
-    if (s.contains("listen/geometry")) restoreGeometry(s.value("listen/geometry").toByteArray());
 
     audio_ = std::make_unique<AudioPitchInput>();
     audio_->SetReferenceA(referenceBox_->value());
@@ -208,20 +208,7 @@ ListenWindow::~ListenWindow() {
 }
 
 void ListenWindow::OpenBeside() {
-    if (!isVisible() && !RememberedSettings().contains("listen/geometry") && WindowLoaded<Form1>()) {
-        // First time: to the right of the main window, where the screen has room.
-        const QRect main = Window<Form1>().frameGeometry();
-        adjustSize();
-        QPoint at(main.right() + 8, main.top());
-        if (const QScreen* screen = Window<Form1>().screen()) {
-            const QRect room = screen->availableGeometry();
-            if (at.x() + width() > room.right()) at.setX(std::max(room.left(), room.right() - width()));
-        }
-        move(at);
-    }
-    show();
-    raise();
-    activateWindow();
+    ShowBesideMain(*this, QStringLiteral("listen/geometry"));
     if (Listening()) return;
 
     // Listens again on the input chosen before, when it is there now.
@@ -410,7 +397,7 @@ void ListenWindow::ShowStatus(const QString& line) {
     statusLine_->setVisible(!line.isEmpty());
 }
 
-void ListenWindow::Remember() const { RememberedSettings().setValue("listen/geometry", saveGeometry()); }
+void ListenWindow::Remember() const { RememberPlace(*this, QStringLiteral("listen/geometry")); }
 
 void ListenWindow::hideEvent(QHideEvent* event) {
     // Nothing listens while the window is closed (or the application ends, which hides it), and

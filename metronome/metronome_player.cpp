@@ -31,11 +31,19 @@ MetronomePlayer::~MetronomePlayer() {
 
 bool MetronomePlayer::Start(MetronomeSchedule schedule, std::int64_t originMs) {
     Stop();
+    failure_ = KORVALIN1.SoundOn != 1 ? Failure::SoundOff : Failure::NoOutput;
     if (KORVALIN1.SoundOn != 1 || KORVALIN1.MidiReady == 0) return false;
     std::shared_ptr<MidiOutput> output = CurrentMidiOutput();
+    if (!output) return false;
+    failure_ = Failure::None;
     schedule_ = std::move(schedule);
     originMs_ = originMs;
-    if (auto synth = std::dynamic_pointer_cast<SynthOutput>(output)) return StartOnSynth(synth);
+    if (auto synth = std::dynamic_pointer_cast<SynthOutput>(output)) {
+        if (StartOnSynth(synth)) return true;
+        failure_ = Failure::Synthesizer;
+        Stop();
+        return false;
+    }
 
     output_ = std::move(output);
     track_ = std::make_unique<ClickTrack>(*output_);
@@ -71,15 +79,41 @@ bool MetronomePlayer::StartOnSynth(const std::shared_ptr<SynthOutput>& synth) {
     return true;
 }
 
+bool MetronomePlayer::Change(MetronomeSchedule schedule) {
+    const std::shared_ptr<MidiOutput> output = CurrentMidiOutput();
+    const bool same = KORVALIN1.SoundOn == 1 && KORVALIN1.MidiReady != 0 && output &&
+                      (path_ == Path::Sequencer ? output == synth_ : path_ == Path::EventLoop && output == output_);
+    if (!same) return Start(std::move(schedule), StepClockMs());
+    if (path_ == Path::Sequencer) {
+        sequencer_->Change(schedule);
+        schedule_ = sequencer_->Schedule();
+        return true;
+    }
+    track_->Change(schedule, double(StepClockMs() - originMs_));
+    schedule_ = track_->Schedule();
+    timer_.stop();
+    ArmTimer();
+    return true;
+}
+
+std::optional<std::int64_t> MetronomePlayer::MsUntilBeat(std::int64_t beat) const {
+    if (path_ != Path::Sequencer || !sequencer_->Running()) return std::nullopt;
+    return std::int64_t(sequencer_->BeatTick(beat)) - std::int64_t(sequencer_->Tick());
+}
+
+void MetronomePlayer::PlayStep(int note, std::int64_t beat, std::int64_t endBeat) {
+    if (path_ == Path::Sequencer) sequencer_->QueueStep(note, beat, endBeat);
+}
+
 void MetronomePlayer::PlayDue() {
     if (path_ != Path::EventLoop || !track_) return;
     const double now = double(StepClockMs() - originMs_);
     bool sent = false;
-    while (std::optional<EventTime> next = track_->NextEventTime()) {
-        if (next->Ms() > now) break;
-        if (recordLateness_) lateness_.push_back(now - next->Ms());
+    while (std::optional<double> next = track_->NextEventTime()) {
+        if (*next > now) break;
+        if (recordLateness_) lateness_.push_back(now - *next);
         // One moment at a time, so that each one's lateness is its own.
-        track_->PlayUntil(next->Ms());
+        track_->PlayUntil(*next);
         sent = true;
     }
     // The timer already waits for the next moment unless one was just sent.
@@ -87,9 +121,9 @@ void MetronomePlayer::PlayDue() {
 }
 
 void MetronomePlayer::ArmTimer() {
-    const std::optional<EventTime> next = track_ ? track_->NextEventTime() : std::nullopt;
+    const std::optional<double> next = track_ ? track_->NextEventTime() : std::nullopt;
     if (!next) return;
-    const double wait = next->Ms() - double(StepClockMs() - originMs_);
+    const double wait = *next - double(StepClockMs() - originMs_);
     timer_.start(int(std::clamp(std::ceil(wait), 0.0, double(std::numeric_limits<int>::max()))));
 }
 

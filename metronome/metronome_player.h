@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace korvalin {
@@ -30,10 +31,23 @@ public:
     MetronomePlayer& operator=(const MetronomePlayer&) = delete;
 
     enum class Path { None, Sequencer, EventLoop };
+    // Why the latest Start did not start.
+    enum class Failure { None, SoundOff, NoOutput, Synthesizer };
 
     // Starts `schedule` on the output in use, beat 0 at step clock reading `originMs` (a running
     // one is stopped first). Nothing starts while sound is off or the output is not ready.
     bool Start(MetronomeSchedule schedule, std::int64_t originMs);
+    Failure LastFailure() const { return failure_; }
+    // New settings for a running metronome, taking over at its next beat: the bar goes on and a
+    // drone on the same note is not struck again. Starts it now when it is not running, or when
+    // the output in use has changed.
+    bool Change(MetronomeSchedule schedule);
+    // On the built-in synthesizer, how many milliseconds of its sample clock lie between now and
+    // beat `beat` of the running schedule (negative when past); nothing on any other path.
+    std::optional<std::int64_t> MsUntilBeat(std::int64_t beat) const;
+    // On the built-in synthesizer, a scale step from beat `beat` to beat `endBeat` of the running
+    // schedule, sounded by the synthesizer's sample clock as the clicks are. Nothing elsewhere.
+    void PlayStep(int note, std::int64_t beat, std::int64_t endBeat);
     // Ends every click and the drone at once, on the output they were started on.
     void Stop();
     bool Running() const { return path_ != Path::None; }
@@ -54,6 +68,7 @@ private:
     void ArmTimer();
 
     Path path_ = Path::None;
+    Failure failure_ = Failure::None;
     MetronomeSchedule schedule_;
     std::int64_t originMs_ = 0;
 

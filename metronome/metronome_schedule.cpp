@@ -5,6 +5,7 @@
 #include "midi/midi_port.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace korvalin {
@@ -59,6 +60,7 @@ MetronomeSchedule::MetronomeSchedule(MetronomeSettings metronome, DroneSettings 
         drone_.channel = DroneChannelFor(steps_.channel);
     steps_.channel &= 0x0F;
     steps_.velocity = Velocity(steps_.velocity);
+    if (metronome_.barPosition < 0 || metronome_.barPosition >= metronome_.beatsPerBar) metronome_.barPosition = 0;
 }
 
 EventTime MetronomeSchedule::BeatTime(int64_t beat) const { return {beat * kUnitsPerBeat, metronome_.tempo}; }
@@ -73,15 +75,19 @@ std::vector<ScheduledEvent> MetronomeSchedule::Bar(int64_t bar) const {
     const int64_t clickLength = int64_t(kClickLengthMs) * tempo;
 
     if (bar == 0 && drone_.on && drone_.note >= 0) {
-        events.push_back({BeatTime(0), EventKind::DroneProgram,
-                          PackMidiMessage(kProgramChangeStatus + drone_.channel, drone_.program, 0), 0});
-        events.push_back({BeatTime(0), EventKind::DroneStart, NoteOn(drone_.channel, drone_.note, drone_.volume), 0});
+        if (!drone_.held)
+            events.push_back({BeatTime(0), EventKind::DroneProgram,
+                              PackMidiMessage(kProgramChangeStatus + drone_.channel, drone_.program, 0), 0});
+        events.push_back({BeatTime(0), EventKind::DroneVolume,
+                          PackMidiMessage(kControlChangeStatus + drone_.channel, kExpressionController, drone_.volume), 0});
+        if (!drone_.held)
+            events.push_back({BeatTime(0), EventKind::DroneStart, NoteOn(drone_.channel, drone_.note, kDroneVelocity), 0});
     }
     const int64_t stepsEnd = StepsEndBeat();
     for (int64_t beat = bar * n; beat < (bar + 1) * n; ++beat) {
         const EventTime at = BeatTime(beat);
         if (metronome_.clickOn) {
-            const bool accent = beat % n == 0;
+            const bool accent = (beat + metronome_.barPosition) % n == 0;
             const int key = accent ? kHighWoodBlockKey : kSideStickKey;
             events.push_back({at, accent ? EventKind::Accent : EventKind::Click,
                               NoteOn(kPercussionChannel, key, metronome_.clickVolume), beat});
@@ -111,7 +117,30 @@ std::vector<uint32_t> MetronomeSchedule::StopMessages() const {
         if (note >= 0 && note <= 127) messages.push_back(NoteOn(steps_.channel, note, 0));
     for (int channel : {kPercussionChannel, drone_.channel})
         messages.push_back(PackMidiMessage(kControlChangeStatus + channel, kAllNotesOffController, 0));
+    messages.push_back(PackMidiMessage(kControlChangeStatus + drone_.channel, kExpressionController, 127));
     return messages;
+}
+
+int64_t MetronomeSchedule::NextBeatAfter(double ms) const {
+    if (ms < 0) return 0;
+    return int64_t(std::floor(ms * metronome_.tempo / double(kUnitsPerBeat))) + 1;
+}
+
+MetronomeSchedule MetronomeSchedule::TakingOver(const MetronomeSchedule& before, int64_t beat) const {
+    MetronomeSchedule next = *this;
+    const int64_t place = (std::max<int64_t>(beat, 0) + before.metronome_.barPosition) % before.metronome_.beatsPerBar;
+    next.metronome_.barPosition = place < next.metronome_.beatsPerBar ? int(place) : 0;
+    next.metronome_.leadIn = false;
+    const DroneSettings& was = before.drone_;
+    next.drone_.held = was.on && was.note >= 0 && next.drone_.on && next.drone_.note == was.note &&
+                       next.drone_.channel == was.channel && next.drone_.program == was.program;
+    return next;
+}
+
+std::vector<uint32_t> MetronomeSchedule::EndsAtTakeover(const MetronomeSchedule& before) const {
+    const DroneSettings& was = before.drone_;
+    if (!was.on || was.note < 0 || drone_.held) return {};
+    return {NoteOn(was.channel, was.note, 0)};
 }
 
 } // namespace korvalin

@@ -53,15 +53,24 @@ struct MetronomeSettings {
     bool clickOn = true;
     int clickVolume = 100;   // Note On velocity, 0..127
     bool leadIn = false;     // one bar of clicks before the first step
+    int barPosition = 0;     // where in its bar beat 0 falls (0: on the accent); a schedule that
+                             // takes over from another goes on where the bar was
 };
 
 struct DroneSettings {
     bool on = false;
     int note = -1;           // MIDI note as sent (concert pitch, see DroneNoteForTonic); none below 0
-    int volume = 40;         // Note On velocity, 0..127
+    int volume = 40;         // the channel's expression (controller 11), 0..127: a change of
+                             // volume reaches a drone already sounding
     int program = kReedOrganProgram;
     int channel = 15;        // 0..15; see DroneChannelFor()
+    bool held = false;       // already sounding on this note and channel: not struck again
 };
+
+// The drone is struck at full velocity; its volume is the channel's expression, which a sounding
+// note follows. The stop gives the channel its full expression back.
+inline constexpr int kDroneVelocity = 127;
+inline constexpr int kExpressionController = 11;
 
 // Scale steps, one a beat after the lead-in. Notes are MIDI notes as sent (concert pitch).
 struct StepSettings {
@@ -89,6 +98,7 @@ enum class EventKind {
     StepEnd,      // the step before ends where the next begins: ends come first at a moment
     ClickEnd,
     DroneProgram,
+    DroneVolume,
     DroneStart,
     Accent,       // the first beat's click
     Click,
@@ -122,9 +132,20 @@ public:
     std::vector<ScheduledEvent> Bar(int64_t bar) const;
 
     // What ends everything this schedule can have sounding, at once: a velocity-0 Note On for each
-    // note it plays (both click sounds, the drone, every step note) and an All Notes Off on the
-    // percussion channel and the drone's channel.
+    // note it plays (both click sounds, the drone, every step note), an All Notes Off on the
+    // percussion channel and the drone's channel, and the drone channel's expression restored.
     std::vector<uint32_t> StopMessages() const;
+
+    // The beat `before` plays first after `ms` milliseconds of its event time (beat 0 for a
+    // moment before it): where a change of settings takes over.
+    int64_t NextBeatAfter(double ms) const;
+    // This schedule taking over from `before` at `before`'s beat `beat` (its event time 0 there):
+    // the bar goes on from its place (a bar made shorter than that place begins again on its
+    // accent), and a drone that keeps its note and channel is held, not struck again.
+    MetronomeSchedule TakingOver(const MetronomeSchedule& before, int64_t beat) const;
+    // What `before` leaves sounding that this schedule does not hold, ended at the takeover: its
+    // drone when this one is off or on another note.
+    std::vector<uint32_t> EndsAtTakeover(const MetronomeSchedule& before) const;
 
 private:
     MetronomeSettings metronome_;

@@ -2,6 +2,7 @@
 
 #include "app/korvalin1.h"
 #include "app/note_table.h"
+#include "app/window_handover.h"
 #include "app/window_registry.h"
 #include "assets/main_art.h"
 #include "main_window/form1.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +43,10 @@ constexpr const char* kDroneKey = "metronome/drone";
 constexpr const char* kDroneVolumeKey = "metronome/droneVolume";
 constexpr const char* kDroneNoteKey = "metronome/droneNote"; // 0: the tonic; 1 to 12: C to B
 
+constexpr const char* kGeometryKey = "metronome/geometry";
+const QString kDroneSoundsName = QStringLiteral("Drone sounds");
+const QString kStatusName = QStringLiteral("Metronome status");
+
 constexpr int kDefaultTempo = 90;
 constexpr int kDefaultBeats = 4;
 constexpr int kDefaultClickVolume = 100;
@@ -49,9 +55,21 @@ constexpr int kDefaultDroneVolume = 40; // soft, under the played note
 constexpr std::array<const char*, 12> kPitchNames = {"C",       "C# / Db", "D",       "Eb / D#", "E",       "F",
                                                      "F# / Gb", "G",       "Ab / G#", "A",       "Bb / A#", "B"};
 
-QString NoteName(int midi) {
+// The main window's name of MIDI note `midi`, a black key spelled with `accidental` ('#' or 'b'),
+// octaves numbered as there: "Eb-1" for 51.
+QString NoteName(int midi, char accidental) {
     if (midi < 0) return QString();
-    return QStringLiteral("%1%2").arg(QString::fromLatin1(kPitchNames[std::size_t(midi % 12)]).section(' ', 0, 0)).arg(midi / 12 - 1);
+    std::string name = RowNameOfPitch(midi, accidental);
+    if (name.empty()) name = RowNameOfPitch(midi, ' ');
+    if (name.empty()) name = RowNameOfPitch(midi, '#');
+    return QString::fromStdString(name);
+}
+
+// A label showing a value is read by a screen reader as its name followed by the value; a new
+// accessible name is announced as a change of name.
+void ShowValue(QLabel* label, const QString& name, const QString& text, const QString& value) {
+    label->setText(text);
+    label->setAccessibleName(value.isEmpty() ? name : name + QStringLiteral(": ") + value);
 }
 
 // The written tonic of the current scale, else the note shown in the main window; 0 for none.
@@ -63,6 +81,28 @@ int WrittenTonic() {
 }
 
 int InstrumentRows() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
+
+// How the list spells its black keys ("C# / Db" first as C#), or how the tonic's sounding note is
+// spelled.
+char ListAccidental(int index) {
+    const int pitchClass = std::clamp(index, 0, 11);
+    return pitchClass == 1 || pitchClass == 6 ? '#' : (pitchClass == 3 || pitchClass == 8 || pitchClass == 10) ? 'b' : ' ';
+}
+char TonicAccidental() {
+    const std::string& name = NoteCell(SoundingNoteFor(WrittenTonic(), InstrumentRows()), Name);
+    return name.size() > 1 && (name[1] == '#' || name[1] == 'b') ? name[1] : ' ';
+}
+
+QString FailureText(MetronomePlayer::Failure why) {
+    switch (why) {
+    case MetronomePlayer::Failure::None: return {};
+    case MetronomePlayer::Failure::SoundOff: return QStringLiteral("The metronome cannot start: sound is off (Sounds > Midi Control).");
+    case MetronomePlayer::Failure::NoOutput: return QStringLiteral("The metronome cannot start: no sound output is ready.");
+    case MetronomePlayer::Failure::Synthesizer:
+        return QStringLiteral("The metronome cannot start: the built-in synthesizer cannot play now.");
+    }
+    return {};
+}
 
 } // namespace
 
@@ -145,7 +185,7 @@ MetronomeWindow::MetronomeWindow() {
     noteLabel->setObjectName("droneNoteLabel");
     noteLabel->setBuddy(droneNoteList);
     droneSoundsLabel = new QLabel;
-    named(droneSoundsLabel, "droneSoundsLabel", "Drone sounds");
+    named(droneSoundsLabel, "droneSoundsLabel", kDroneSoundsName);
     droneVolumeSlider = slider("droneVolumeSlider", "Drone volume", 1, 127);
     auto* droneVolumeLabel = new QLabel("Volume");
     droneVolumeLabel->setObjectName("droneVolumeLabel");
@@ -163,6 +203,10 @@ MetronomeWindow::MetronomeWindow() {
     named(startButton, "startButton", "Start");
     stopButton = new QPushButton("Stop");
     named(stopButton, "stopButton", "Stop");
+    statusLine = new QLabel;
+    named(statusLine, "statusLine", kStatusName);
+    statusLine->setWordWrap(true);
+    statusLine->hide();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(startButton);
@@ -172,9 +216,20 @@ MetronomeWindow::MetronomeWindow() {
     column->addWidget(tempoGroup);
     column->addWidget(clickGroup);
     column->addWidget(droneGroup);
+    column->addWidget(statusLine);
     column->addLayout(buttons);
 
     Recall();
+
+    // Settings are written once a change is finished: a slider when it is let go, anything else
+    // when nothing has changed for a moment, and whatever is left when the window closes.
+    rememberTimer_.setSingleShot(true);
+    rememberTimer_.setInterval(1000);
+    connect(&rememberTimer_, &QTimer::timeout, this, [this] { Remember(); });
+    for (QSlider* s : {tempoSlider, clickVolumeSlider, droneVolumeSlider})
+        connect(s, &QSlider::sliderReleased, this, [this] {
+            if (rememberTimer_.isActive()) Remember();
+        });
 
     connect(tempoBox, &QSpinBox::valueChanged, this, [this] { TempoTyped(); });
     connect(tempoSlider, &QSlider::valueChanged, this, [this] { TempoSlid(); });
@@ -192,6 +247,7 @@ MetronomeWindow::MetronomeWindow() {
 }
 
 MetronomeWindow::~MetronomeWindow() {
+    if (rememberTimer_.isActive()) Remember();
     RemovePlaybackPacer(this);
     BeforeMidiOutCloses() = nullptr;
     player_.Stop();
@@ -217,7 +273,8 @@ DroneSettings MetronomeWindow::Drone() const {
 }
 
 MetronomeSchedule MetronomeWindow::MakeSchedule() const {
-    return MetronomeSchedule(Metronome(), Drone(), {.notes = {}, .channel = KORVALIN1.MidiChannel});
+    return MetronomeSchedule(Metronome(), Drone(),
+                             {.notes = {}, .channel = KORVALIN1.MidiChannel, .velocity = KORVALIN1.NoteVelocity});
 }
 
 void MetronomeWindow::TempoTyped() {
@@ -237,7 +294,7 @@ void MetronomeWindow::Tap() {
 void MetronomeWindow::Start() {
     started_ = true;
     // Within a run the run's beats rule; the metronome then goes on after the run.
-    if (runs_.empty()) Restart();
+    if (runs_.empty()) Restart(false);
 }
 
 void MetronomeWindow::Stop() { StopAll(); }
@@ -245,31 +302,44 @@ void MetronomeWindow::Stop() { StopAll(); }
 void MetronomeWindow::StopAll() {
     started_ = false;
     player_.Stop();
+    ShowStatus({});
 }
 
-void MetronomeWindow::Restart() {
+void MetronomeWindow::Restart(bool takeOver) {
     const MetronomeSchedule schedule = MakeSchedule();
     if (!clickOnBox->isChecked() && !(schedule.Drone().on && schedule.Drone().note >= 0)) {
         player_.Stop();
+        ShowStatus({});
         return;
     }
-    player_.Start(schedule, StepClockMs());
+    const bool started = takeOver && player_.Running() ? player_.Change(schedule) : player_.Start(schedule, StepClockMs());
+    ShowStatus(started ? QString() : FailureText(player_.LastFailure()));
+}
+
+void MetronomeWindow::ShowStatus(const QString& line) {
+    ShowValue(statusLine, kStatusName, line, line);
+    statusLine->setVisible(!line.isEmpty());
 }
 
 void MetronomeWindow::SettingChanged() {
     if (recalling_) return;
     ShowTonic();
-    Remember();
-    // A running metronome takes the change at once; a scale run's beats keep theirs until it ends.
-    if (started_ && runs_.empty()) Restart();
+    rememberTimer_.start();
+    // A running metronome takes the change at its next beat; a scale run's beats keep theirs
+    // until it ends.
+    if (started_ && runs_.empty()) Restart(true);
 }
 
 void MetronomeWindow::ShowTonic() {
     const int note = DroneNote();
-    droneSoundsLabel->setText(note >= 0 ? QStringLiteral("sounds %1").arg(NoteName(note)) : QStringLiteral("no note"));
+    const int index = droneNoteList->currentIndex();
+    const QString name = NoteName(note, index >= 1 ? ListAccidental(index - 1) : TonicAccidental());
+    ShowValue(droneSoundsLabel, kDroneSoundsName, note >= 0 ? QStringLiteral("sounds %1").arg(name) : QStringLiteral("no note"),
+              note >= 0 ? name : QStringLiteral("no note"));
 }
 
-void MetronomeWindow::Remember() const {
+void MetronomeWindow::Remember() {
+    rememberTimer_.stop();
     QSettings s = RememberedSettings();
     s.setValue(kTempoKey, Tempo());
     s.setValue(kFollowKey, FollowTempo());
@@ -314,15 +384,7 @@ void MetronomeWindow::ShowBeside() {
                     if (on) InstrumentChanged();
                 });
     }
-    if (!isVisible() && WindowLoaded<Form1>()) {
-        // To the right of the main window, where it does not cover it.
-        const QWidget& main = Window<Form1>();
-        adjustSize();
-        move(main.frameGeometry().right() + 8, main.frameGeometry().top());
-    }
-    show();
-    raise();
-    activateWindow();
+    ShowBesideMain(*this, kGeometryKey);
 }
 
 void MetronomeWindow::InstrumentChanged() {
@@ -331,7 +393,7 @@ void MetronomeWindow::InstrumentChanged() {
     // alone, and the next run starts on the new one.
     if (started_ && runs_.empty() && droneOnBox->isChecked() && droneNoteList->currentIndex() == 0 &&
         player_.Running() && player_.Schedule().Drone().note != DroneNote())
-        Restart();
+        Restart(true);
 }
 
 void MetronomeWindow::showEvent(QShowEvent* e) {
@@ -347,6 +409,14 @@ void MetronomeWindow::closeEvent(QCloseEvent* e) {
     RemovePlaybackPacer(this);
 }
 
+void MetronomeWindow::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    // Where it stood is kept for the next run, with whatever change was not yet written.
+    if (e->spontaneous()) return;
+    RememberPlace(*this, kGeometryKey);
+    if (rememberTimer_.isActive()) Remember();
+}
+
 void MetronomeWindow::RunBegins(int& leadInSteps) {
     Run run;
     run.paced = FollowTempo();
@@ -358,24 +428,38 @@ void MetronomeWindow::RunBegins(int& leadInSteps) {
     // The lead-in counts in one bar, a step on each beat.
     if (leadInSteps > 0) leadInSteps = beatsBox->value();
     // The clicks start with the run, so its beats and the steps coincide.
-    Restart();
+    Restart(false);
 }
 
-void MetronomeWindow::StepBegins(std::int16_t, int index, bool, StepPace& pace) {
+void MetronomeWindow::StepBegins(std::int16_t note, int index, bool, StepPace& pace) {
     if (runs_.empty() || !runs_.back().paced) return;
     // A step another pacer waits on has no deadline: the tempo then only drives the click.
     if (pace.untilReached) return;
     const Run& run = runs_.back();
     const MetronomeSchedule grid({.tempo = run.tempo});
     const std::int64_t now = StepClockMs();
-    const std::int64_t halfBeat = grid.BeatTime(1).RoundedMs() / 2;
+    const std::int64_t beatMs = grid.BeatTime(1).RoundedMs();
+    // How far ahead beat k lies. On the built-in synthesizer the clicks sound by its sample clock,
+    // and the steps go by that clock too: a gap in the audio stream delays both together.
+    // Elsewhere the step clock counts the beats from the run's start.
+    const bool sampleClock = player_.MsUntilBeat(0).has_value();
+    auto until = [&](std::int64_t k) {
+        return sampleClock ? *player_.MsUntilBeat(k) : run.originMs + grid.BeatTime(k).RoundedMs() - now;
+    };
     // The step ends on its beat, counted from the run's start (never by adding beat lengths, so
     // nothing drifts). Behind the beats (a step was waited for, or a run inside this one took the
     // time), it ends on the first beat at least half a beat away: back in time with the clicks.
     std::int64_t beat = index + 1;
-    while (run.originMs + grid.BeatTime(beat).RoundedMs() < now + halfBeat) ++beat;
-    const std::int64_t end = run.originMs + grid.BeatTime(beat).RoundedMs();
-    pace.untilMs = end;
+    while (until(beat) < beatMs / 2) ++beat;
+    // A sample clock that stands still (a stream that has not started or has stopped) holds a
+    // step back by at most one beat more than its length.
+    pace.untilMs = now + std::min(until(beat), (beat - index + 1) * beatMs);
+    if (!sampleClock) return;
+    // The step sounds there from its beat (at once when that is past) until the beat it ends on.
+    const int midi = IsPlayableNote(note) ? NoteValue(SoundingNoteFor(note, InstrumentRows()), Pitch) : -1;
+    if (midi <= 0) return;
+    player_.PlayStep(midi, index, beat);
+    pace.sound = false;
 }
 
 void MetronomeWindow::RunEnds(RunEnd) {
@@ -383,7 +467,7 @@ void MetronomeWindow::RunEnds(RunEnd) {
     // The clicks a run started end with it; a metronome started here goes on.
     if (!runs_.empty()) return;
     if (started_)
-        Restart();
+        Restart(true);
     else
         player_.Stop();
 }

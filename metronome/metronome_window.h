@@ -11,6 +11,7 @@
 #include "metronome/tap_tempo.h"
 #include "scales/playback.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -76,9 +77,11 @@ public:
     QLabel* droneSoundsLabel = nullptr;        // the tonic's name
     QPushButton* startButton = nullptr; // "Start"
     QPushButton* stopButton = nullptr; // "Stop"
+    QLabel* statusLine = nullptr;       // why the metronome cannot start
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:
@@ -89,14 +92,18 @@ private:
     void StopPressed() override;
 
     MetronomeSchedule MakeSchedule() const;
-    void Restart(); // a running metronome takes new settings
-    void Remember() const;
+    // Starts the metronome on the present settings; with `takeOver` a running one takes them at
+    // its next beat instead of starting again.
+    void Restart(bool takeOver);
+    void ShowStatus(const QString& line);
+    void Remember();
     void Recall();
     void ShowTonic();
     void InstrumentChanged();
 
     MetronomePlayer player_;
     TapTempo taps_;
+    QTimer rememberTimer_; // a change not yet written
     bool recalling_ = false;
     bool followingInstrument_ = false;
     bool started_ = false; // Start pressed: runs beside scale runs as well

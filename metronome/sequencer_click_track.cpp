@@ -4,6 +4,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace korvalin {
@@ -81,6 +82,72 @@ unsigned SequencerClickTrack::Start(MetronomeSchedule schedule, unsigned delayMs
     return origin_;
 }
 
+unsigned SequencerClickTrack::BeatTick(int64_t beat) const { return origin_ + unsigned(schedule_.BeatTime(beat).RoundedMs()); }
+
+unsigned SequencerClickTrack::Change(const MetronomeSchedule& schedule) {
+    if (!sequencer_) return 0;
+    bool wasRunning = false;
+    {
+        // From here no timer queues anything (as in Stop); the queue is emptied and filled again.
+        std::lock_guard lock(mutex_);
+        wasRunning = std::exchange(running_, false);
+    }
+    if (!wasRunning) return Start(schedule, 0);
+    fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
+    const unsigned now = fluid_sequencer_get_tick(sequencer_);
+    const bool begun = int64_t(now) >= int64_t(origin_);
+    if (!begun && !takenOver_) {
+        // Nothing has sounded yet: the new settings simply start in its place.
+        const unsigned delay = origin_ - now;
+        {
+            std::lock_guard lock(mutex_);
+            running_ = true;
+        }
+        return Start(schedule, delay);
+    }
+    if (begun) {
+        takenOver_ = Handover{schedule_, schedule_.NextBeatAfter(double(int64_t(now) - int64_t(origin_))), origin_};
+        // The last takeover's ends are due by now; the removal may have taken one not yet played.
+        ends_.insert(ends_.end(), handoverEnds_.begin(), handoverEnds_.end());
+    }
+    handoverEnds_.clear();
+    const Handover& h = *takenOver_;
+    const unsigned at = h.origin + unsigned(h.from.BeatTime(h.beat).RoundedMs());
+    // The ends of the last click and step before the takeover still come; its other events are
+    // past or about to be replaced.
+    const int64_t bar = std::max<int64_t>(h.beat - 1, 0) / h.from.BeatsPerBar();
+    for (int64_t b : {bar, bar + 1})
+        for (const ScheduledEvent& e : h.from.Bar(b)) {
+            const unsigned tick = h.origin + unsigned(e.at.RoundedMs());
+            if ((e.kind == EventKind::ClickEnd || e.kind == EventKind::StepEnd) && tick >= now && tick < at) SendAt(e.message, tick);
+        }
+    const MetronomeSchedule next = schedule.TakingOver(h.from, h.beat);
+    std::erase_if(ends_, [now](const auto& end) { return end.first < now; });
+    for (uint32_t message : next.EndsAtTakeover(h.from)) handoverEnds_.emplace_back(at, message);
+    for (const auto* ends : {&ends_, &handoverEnds_})
+        for (const auto& [tick, message] : *ends) SendAt(message, tick);
+    {
+        std::lock_guard lock(mutex_);
+        schedule_ = next;
+        origin_ = at;
+        running_ = true;
+    }
+    QueueBar(0);
+    QueueBar(1);
+    return at;
+}
+
+void SequencerClickTrack::QueueStep(int note, int64_t beat, int64_t endBeat) {
+    if (!Running() || note < 0 || note > 127) return;
+    const unsigned now = fluid_sequencer_get_tick(sequencer_);
+    std::erase_if(ends_, [now](const auto& end) { return end.first < now; });
+    const StepSettings& steps = schedule_.Steps();
+    const auto message = [&](int velocity) { return PackMidiMessage(kNoteOnStatus + steps.channel, note, velocity); };
+    SendAt(message(steps.velocity), BeatTick(beat));
+    ends_.emplace_back(BeatTick(endBeat), message(0));
+    SendAt(ends_.back().second, ends_.back().first);
+}
+
 void SequencerClickTrack::QueueBar(int64_t bar) {
     for (const ScheduledEvent& event : schedule_.Bar(bar))
         SendAt(event.message, origin_ + unsigned(event.at.RoundedMs()));
@@ -111,6 +178,11 @@ void SequencerClickTrack::Stop() {
         running_ = false;
     }
     fluid_sequencer_remove_events(sequencer_, clientId_, -1, -1);
+    for (const auto* ends : {&ends_, &handoverEnds_})
+        for (const auto& end : *ends) SendNow(end.second);
+    ends_.clear();
+    handoverEnds_.clear();
+    takenOver_.reset();
     for (uint32_t message : schedule_.StopMessages()) SendNow(message);
 }
 

@@ -8,6 +8,9 @@
 #include "metronome/metronome_schedule.h"
 
 #include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
 
 struct _fluid_synth_t;
 struct _fluid_sequencer_t;
@@ -29,9 +32,20 @@ public:
     // Starts `schedule` `delayMs` milliseconds after the sequencer's present tick (a running one
     // is stopped first). Returns the tick (milliseconds of the sequencer's clock) of beat 0.
     unsigned Start(MetronomeSchedule schedule, unsigned delayMs = 20);
+    // `schedule` takes over at the first beat after the sequencer's present tick, the bar and a
+    // held drone going on; what was due before it (a click's end) still comes. Starts it at once
+    // when stopped. Returns the tick of its beat 0.
+    unsigned Change(const MetronomeSchedule& schedule);
+    // A scale step on the schedule's step channel: its note from beat `beat` to beat `endBeat`
+    // (a beat already past starts it at once), so that steps and clicks keep one clock.
+    void QueueStep(int note, int64_t beat, int64_t endBeat);
     // Drops every queued event and ends at once everything the schedule can have sounding.
     void Stop();
     bool Running() const;
+    // The schedule playing now (the one that took over last); read it on the thread that starts.
+    const MetronomeSchedule& Schedule() const { return schedule_; }
+    // The tick of the schedule's beat `beat`.
+    unsigned BeatTick(int64_t beat) const;
 
     // The sequencer's present tick in milliseconds.
     unsigned Tick() const;
@@ -51,6 +65,18 @@ private:
     // Set by Start() before any timer of the run is queued; read by the timers.
     MetronomeSchedule schedule_;
     unsigned origin_ = 0;      // tick of beat 0
+    // Note ends queued outside the bars (steps; a drone handed over): kept again by a takeover,
+    // sent at once by a stop.
+    std::vector<std::pair<unsigned, uint32_t>> ends_;
+    std::vector<std::pair<unsigned, uint32_t>> handoverEnds_; // of the latest takeover
+    // What the schedule took over from: a change made before its beat 0 takes over from that
+    // in turn, in the schedule's place.
+    struct Handover {
+        MetronomeSchedule from;
+        int64_t beat = 0;
+        unsigned origin = 0; // the tick of `from`'s beat 0
+    };
+    std::optional<Handover> takenOver_;
 };
 
 } // namespace korvalin

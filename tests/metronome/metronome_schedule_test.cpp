@@ -29,11 +29,11 @@ std::vector<Timed> Play(const MetronomeSchedule& schedule, double untilMs) {
     track.Start(schedule);
     std::vector<Timed> played;
     while (auto next = track.NextEventTime()) {
-        if (next->Ms() >= untilMs) break;
+        if (*next >= untilMs) break;
         const std::size_t before = out.events.size();
-        track.PlayUntil(next->Ms());
-        for (std::size_t i = before; i < out.events.size(); ++i) played.push_back({next->Ms(), out.events[i].message});
-        EXPECT_GT(out.events.size(), before) << "nothing was due at " << next->Ms();
+        track.PlayUntil(*next);
+        for (std::size_t i = before; i < out.events.size(); ++i) played.push_back({*next, out.events[i].message});
+        EXPECT_GT(out.events.size(), before) << "nothing was due at " << *next;
     }
     const std::size_t before = out.events.size();
     track.Stop();
@@ -150,8 +150,11 @@ TEST(ClickTrack, AMinuteAt120BeatsPerMinute) {
             if (m.Status() == kNoteOnStatus + 15 && m.Velocity() > 0) {
                 EXPECT_EQ(m.ms, 0);
                 EXPECT_EQ(m.Key(), 48);
-                EXPECT_EQ(m.Velocity(), 30);
+                EXPECT_EQ(m.Velocity(), kDroneVelocity);
                 ++droneOn;
+            }
+            if (m.Status() == kControlChangeStatus + 15 && m.Key() == kExpressionController && m.ms < 60000) {
+                EXPECT_EQ(m.Velocity(), 30) << "the drone's volume";
             }
         }
         EXPECT_EQ(droneProgram, 1);

@@ -80,6 +80,39 @@ TEST_F(MetronomeSynth, DroneHoldsTheTonicAndStopSilencesEverything) {
     EXPECT_LT(PeakAfter(r, double(r.originSample) / r.rate + 1.01 + 1.0), 1e-5);
 }
 
+TEST_F(MetronomeSynth, ChangesAndScaleStepsKeepTheSampleClock) {
+    // Clicks of one sound, 120 bpm changed to 60 1.2 s in (the beat at 1.5 s is the first at 60);
+    // and scale steps on the wood block queued beside clicks that are off, one on every other beat.
+    // Each onset lies where its beat's sample says, give or take the synthesizer's 64-sample block.
+    struct Case {
+        const char* name;
+        MetronomeSchedule first;
+        std::vector<int64_t> steps; // beats
+        std::vector<double> beats;  // seconds from beat 0
+    };
+    const MetronomeSchedule steps({.tempo = 120, .clickOn = false}, {}, {.notes = {}, .channel = kPercussionChannel});
+    for (const Case& c : {Case{"change", MetronomeSchedule({.tempo = 120, .beatsPerBar = 1}), {}, {0, 0.5, 1, 1.5, 2.5, 3.5, 4.5}},
+                          Case{"steps", steps, {0, 2, 4, 6}, {0, 1, 2, 3}}}) {
+        SCOPED_TRACE(c.name);
+        OfflineSynth synth;
+        ASSERT_TRUE(synth.Load());
+        std::vector<float> sound;
+        {
+            SequencerClickTrack track(synth.Synth(), false);
+            const unsigned origin = track.Start(c.first, 0);
+            for (int64_t beat : c.steps) track.QueueStep(kHighWoodBlockKey, beat, beat + 1);
+            synth.Write(sound, 52920); // 1.2 s
+            if (c.steps.empty()) track.Change(MetronomeSchedule({.tempo = 60, .beatsPerBar = 1}));
+            synth.Write(sound, int64_t((c.beats.back() - 1.0) * 44100)); // to 0.2 s past the last beat
+            track.Stop();
+            EXPECT_EQ(origin, 0u);
+        }
+        const std::vector<int64_t> onsets = Onsets(sound, 44100);
+        ASSERT_EQ(onsets.size(), c.beats.size());
+        for (std::size_t k = 0; k < onsets.size(); ++k)
+            EXPECT_NEAR(double(onsets[k] - onsets[0]) / 44.1, c.beats[k] * 1000, 1.5) << k;
+    }
+}
 
 TEST_F(MetronomeSynth, StartsAndStopsWhileTheSynthesizerRendersOnItsOwnThread) {
     // As with a live audio stream: the synthesizer renders on another thread, its timers queue
@@ -109,11 +142,16 @@ TEST_F(MetronomeSynth, StartsAndStopsWhileTheSynthesizerRendersOnItsOwnThread) {
         SequencerClickTrack track(synth.Synth(), false);
         ASSERT_TRUE(track.Valid());
         for (int run = 0; run < 12; ++run) {
-            track.Start(MetronomeSchedule({.tempo = kMaxTempo - 17 * run, .beatsPerBar = 1 + run % 8},
-                                          {.on = run % 2 == 0, .note = 43 + run}),
-                        0);
+            const MetronomeSchedule schedule({.tempo = kMaxTempo - 17 * run, .beatsPerBar = 1 + run % 8},
+                                             {.on = run % 2 == 0, .note = 43 + run});
+            if (run % 4 == 3) track.Change(schedule); // a stopped track starts on new settings
+            else track.Start(schedule, 0);
             EXPECT_TRUE(track.Running());
             waitForFrames(64 * (1 + 97 * run % 300)); // from one block to a few bars
+            // New settings taking over meanwhile, the drone moving or held, twice within a beat.
+            for (int k = 0; k < run % 3; ++k)
+                track.Change(MetronomeSchedule({.tempo = 60 + run, .beatsPerBar = 3}, {.on = true, .note = 43 + (run + k) % 4}));
+            waitForFrames(64 * (1 + 31 * run % 100));
             track.Stop();
             EXPECT_FALSE(track.Running());
         }

@@ -11,6 +11,9 @@
 #include "tests/support/find_control.h"
 
 #include <QAbstractSlider>
+#include <QAccessible>
+#include <QLabel>
+#include <QScreen>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +26,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 
 namespace korvalin {
 namespace {
@@ -88,7 +92,7 @@ TEST_F(MetronomeControls, EveryControlIsNamedAndTheTempoControlsAgree) {
     EXPECT_TRUE(Main().isVisible()) << "the window opens beside the main window, not in its place";
     EXPECT_EQ(w.windowTitle(), "Metronome and Drone");
     for (const char* name : {"tempoGroup", "tempoBox", "tempoSlider", "tapButton", "followTempoBox", "clickGroup", "clickOnBox", "beatsBox",
-                             "clickVolumeSlider", "droneGroup", "droneOnBox", "droneVolumeSlider", "droneNoteList", "droneSoundsLabel", "startButton", "stopButton"}) {
+                             "clickVolumeSlider", "droneGroup", "droneOnBox", "droneVolumeSlider", "droneNoteList", "droneSoundsLabel", "startButton", "stopButton", "statusLine"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(Find<QWidget>(w, name)->accessibleName().isEmpty());
     }
@@ -105,6 +109,16 @@ TEST_F(MetronomeControls, EveryControlIsNamedAndTheTempoControlsAgree) {
     EXPECT_EQ(w.beatsBox->value(), 1);
     w.beatsBox->setValue(12);
     EXPECT_EQ(w.beatsBox->value(), 8);
+    // Beside the main window, on the screen.
+    EXPECT_TRUE(w.screen()->availableGeometry().contains(w.frameGeometry().topLeft()));
+    EXPECT_FALSE(w.frameGeometry().intersects(Main().frameGeometry()) && w.screen()->availableGeometry().width() > 2 * w.width() + Main().width());
+    // A metronome that cannot start says why, and a screen reader reads it.
+    Window<MidiControl>().Option3->setChecked(true); // sound off
+    w.startButton->click();
+    EXPECT_FALSE(w.Player().Running());
+    EXPECT_TRUE(w.statusLine->isVisibleTo(&w));
+    EXPECT_TRUE(w.statusLine->text().startsWith("The metronome cannot start: sound is off"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.statusLine)->text(QAccessible::Name), "Metronome status: " + w.statusLine->text());
 }
 
 TEST_F(MetronomeControls, EverythingIsRememberedAndOddStoredValuesAreTamed) {
@@ -142,7 +156,9 @@ TEST_F(MetronomeControls, EverythingIsRememberedAndOddStoredValuesAreTamed) {
     // What the user sets is there in the next run.
     Restart();
     {
-        MetronomeWindow& w = Window<MetronomeWindow>();
+        MetronomeWindow& w = Open();
+        w.move(31, 42);
+        w.close();
         w.tempoBox->setValue(77);
         w.followTempoBox->setChecked(true);
         w.beatsBox->setValue(6);
@@ -152,7 +168,8 @@ TEST_F(MetronomeControls, EverythingIsRememberedAndOddStoredValuesAreTamed) {
         w.droneNoteList->setCurrentIndex(5);
     }
     Restart();
-    MetronomeWindow& w = Window<MetronomeWindow>();
+    MetronomeWindow& w = Open();
+    EXPECT_EQ(w.pos(), QPoint(31, 42)) << "where it stood last";
     EXPECT_EQ(w.Tempo(), 77);
     EXPECT_TRUE(w.FollowTempo());
     EXPECT_EQ(w.Metronome().beatsPerBar, 6);
@@ -169,13 +186,18 @@ TEST_F(MetronomeControls, TheDroneFollowsTheScaleAndTheInstrument) {
     // sixth (alto, baritone) lower: Bb, Eb, Bb, Eb, placed low.
     KORVALIN1.ScaleType = 0;
     KORVALIN1.ScaleKey = 0;
+    // Its name numbers octaves as the main window does, and a screen reader reads it.
     struct Case {
         void (Form1::*choose)();
         int pitchClass;
+        const char* sounds;
     };
-    for (const Case& c : {Case{&Form1::Soprano_Click, 10}, {&Form1::Alto_Click, 3}, {&Form1::Tenor_Click, 10},
-                          {&Form1::Baritone_Click, 3}}) {
+    for (const Case& c : {Case{&Form1::Soprano_Click, 10, "Bb-1"}, {&Form1::Alto_Click, 3, "Eb-1"},
+                          {&Form1::Tenor_Click, 10, "Bb-1"}, {&Form1::Baritone_Click, 3, "Eb-1"}}) {
         (f.*c.choose)();
+        EXPECT_EQ(w.droneSoundsLabel->text(), QStringLiteral("sounds ") + c.sounds);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w.droneSoundsLabel)->text(QAccessible::Name),
+                  QStringLiteral("Drone sounds: ") + c.sounds);
         const int note = w.DroneNote();
         EXPECT_EQ(note % 12, c.pitchClass);
         EXPECT_GE(note, kLowestDroneNote);
@@ -185,7 +207,8 @@ TEST_F(MetronomeControls, TheDroneFollowsTheScaleAndTheInstrument) {
     w.droneOnBox->setChecked(true);
     w.startButton->click();
     const int before = w.DroneNote();
-    f.Tenor_Click(); // from the baritone's Eb to Bb
+    f.Tenor_Click(); // from the baritone's Eb to Bb, at the next beat
+    RunUntil(clock.now + 1400);
     ASSERT_NE(w.DroneNote(), before);
     EXPECT_EQ(w.Player().Schedule().Drone().note, w.DroneNote());
     for (const auto& [channel, key] : LeftSounding())
@@ -236,6 +259,55 @@ TEST_F(MetronomeControls, TapSetsTheTempo) {
     }
     EXPECT_EQ(w.Tempo(), 150);
     EXPECT_EQ(w.tempoSlider->value(), 150);
+}
+
+TEST_F(MetronomeControls, ChangesWhileRunningTakeOverAtTheNextBeat) {
+    MetronomeWindow& w = Open();
+    w.tempoBox->setValue(120);
+    w.droneOnBox->setChecked(true);
+    midi->Clear();
+    const qint64 start = clock.now;
+    w.startButton->click();
+    RunUntil(start + 1200);
+    // Dragged down to 60 a step at a time, three beats a bar, the drone louder: from the beat at
+    // 1500 ms, the bar's fourth (so the shorter bar begins again), with nothing struck again and
+    // the tempo written once it is let go.
+    QSettings stored("Korvalin", "Korvalin");
+    w.tempoSlider->setSliderDown(true);
+    for (int tempo = 119; tempo >= 60; --tempo) w.tempoSlider->setValue(tempo);
+    EXPECT_NE(stored.value("metronome/tempo").toInt(), 60) << "written while the slider moves";
+    w.tempoSlider->setSliderDown(false);
+    EXPECT_EQ(stored.value("metronome/tempo").toInt(), 60);
+    w.beatsBox->setValue(3);
+    w.droneVolumeSlider->setValue(90);
+    const int tonic = w.DroneNote();
+    w.droneNoteList->setCurrentIndex(1 + 2); // D, then E within the same beat: only E is struck
+    w.droneNoteList->setCurrentIndex(1 + 4);
+    RunUntil(start + 4600);
+    // Ticked off through its accessibility action, as switch access does it: the clicks end.
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    QAccessible::queryAccessibleInterface(w.clickOnBox)->actionInterface()->doAction(toggle);
+    RunUntil(start + 7000);
+    std::vector<qint64> clicks;
+    std::string accents;
+    for (const Heard& h : Clicks()) {
+        clicks.push_back(h.ms - start);
+        accents += h.key == kHighWoodBlockKey ? 'x' : '.';
+    }
+    const std::vector<qint64> beats{0, 500, 1000, 1500, 2500, 3500, 4500};
+    ASSERT_EQ(clicks.size(), beats.size());
+    for (size_t k = 0; k < beats.size(); ++k) EXPECT_NEAR(double(clicks[k]), double(beats[k]), 1.0) << k;
+    EXPECT_EQ(accents, "x..x..x");
+    std::vector<int> strikes;
+    int volume = 0;
+    for (const Heard& h : NotesOn())
+        if (h.channel == w.Drone().channel) strikes.push_back(h.key);
+    for (const auto& e : midi->events)
+        if (e.Status() == kControlChangeStatus + w.Drone().channel && e.Data1() == kExpressionController) volume = e.Data2();
+    EXPECT_EQ(strikes, (std::vector<int>{tonic, DroneListNote(4)})) << "the drone is struck once for each note";
+    EXPECT_EQ(volume, 90) << "the drone's volume changes as it sounds";
+    EXPECT_TRUE(w.Player().Running()) << "the drone goes on";
+    EXPECT_EQ(LeftSounding(), (std::set<std::pair<int, int>>{{w.Drone().channel, DroneListNote(4)}}));
 }
 
 // Scale runs with the window open.
