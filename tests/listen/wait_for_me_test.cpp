@@ -173,13 +173,15 @@ TEST_F(WaitForMe, WithoutTheBoxOrAnInputTheRunIsAsUsual) {
     }
 }
 
-// Bars on a rendered chart: sharp ones above the zero line, flat ones below, green within ±10
-// cents and red outside; nothing where a note was never heard; bars side by side for 8 to 100 notes.
+// Bars on a rendered chart: sharp ones above the zero line, flat ones below, green when in tune as
+// the summary counts it (reached, within ±10 cents) and red otherwise; nothing where a note was never
+// heard; bars side by side for 8 to 100 notes.
 TEST(IntonationChartPicture, BarsGoUpForSharpDownForFlatColouredByTheZone) {
     const std::vector<std::optional<double>> cents = {20, -5, 3, -30, std::nullopt, 0, 10.4, -10.6};
     for (int count : {8, 40, 100}) {
         std::vector<PracticeStep> steps;
-        for (int i = 0; i < count; ++i) steps.push_back({kC0 + i % 5, true, cents[std::size_t(i) % cents.size()], 100});
+        // The third of every eight, +3 cents, is never reached.
+        for (int i = 0; i < count; ++i) steps.push_back({kC0 + i % 5, i % 8 != 2, cents[std::size_t(i) % cents.size()], 100});
         IntonationChart chart;
         chart.resize(640, 240);
         chart.SetSteps(steps);
@@ -200,7 +202,7 @@ TEST(IntonationChartPicture, BarsGoUpForSharpDownForFlatColouredByTheZone) {
             } else {
                 EXPECT_GE(bar.top(), zero);
             }
-            const QColor expected = std::abs(std::round(*c)) <= 10 ? IntonationChart::InTuneColor()
+            const QColor expected = std::abs(std::round(*c)) <= 10 && i % 8 != 2 ? IntonationChart::InTuneColor()
                                                                      : IntonationChart::OutOfTuneColor();
             EXPECT_EQ(image.pixel(bar.center()), expected.rgb());
             // The other side of the zero line, as far away, is not the bar's colour.
@@ -211,6 +213,7 @@ TEST(IntonationChartPicture, BarsGoUpForSharpDownForFlatColouredByTheZone) {
             }
         }
         EXPECT_TRUE(chart.accessibleDescription().contains("C0 +20 cents, out of tune")) << count;
+        EXPECT_TRUE(chart.accessibleDescription().contains("+3 cents, not reached")) << count;
     }
 }
 
