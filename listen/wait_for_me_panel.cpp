@@ -20,6 +20,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace korvalin {
 namespace {
 
@@ -108,6 +111,15 @@ WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transpositi
     });
     connect(save_, &QPushButton::clicked, this, &WaitForMePanel::SaveAsCsv);
 
+    // The wait looks at the step when something happens; the timer is what happens when nothing
+    // else does while the note is held. Woken early by the step clock, it sleeps on.
+    wake_.setSingleShot(true);
+    wake_.setTimerType(Qt::PreciseTimer);
+    connect(&wake_, &QTimer::timeout, this, &WaitForMePanel::WakeLater);
+    pacer_.wakeAt = [this](std::int64_t atMs) {
+        wakeAtMs_ = atMs;
+        WakeLater();
+    };
     pacer_.onRunFinished = [this](const std::vector<PracticeStep>& steps, RunEnd) { ShowResults(steps); };
     AddPlaybackPacer(&pacer_);
 }
@@ -124,6 +136,11 @@ void WaitForMePanel::LoadSettings() {
     tolerance_->setValue(std::clamp(cents, kLowestTolerance, kHighestTolerance));
     pacer_.SetTicked(ticked);
     pacer_.SetToleranceCents(tolerance_->value());
+}
+
+void WaitForMePanel::WakeLater() {
+    const std::int64_t left = wakeAtMs_ - StepClockMs();
+    if (left > 0) wake_.start(int(std::min<std::int64_t>(left, std::numeric_limits<int>::max())));
 }
 
 void WaitForMePanel::OnHeard(korvalin::HeardNote heard) { pacer_.Hear(heard); }
