@@ -11,6 +11,7 @@
 
 #include "listen/heard_note.h"
 #include "listen/tuning_needle.h"
+#include "scales/playback.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -70,6 +71,7 @@ private:
     void StopListening();
     void ShowHeard(const HeardNote& note);
     void HoldElapsed();
+    void RunEnded();
     void ReferenceChanged(int hz);
     void ShowOnMainToggled(bool on);
     void ShowStatus(const QString& line);
@@ -98,6 +100,11 @@ private:
     int shownOnMain_ = -1;
     TuningNeedle needle_;
     QElapsedTimer sinceNeedle_;
+    // Told when a scale run ends: a note held through its end reaches the main window then.
+    struct RunWatch : PlaybackPacer {
+        ListenWindow* window = nullptr;
+        void RunEnds(RunEnd) override;
+    } runWatch_;
     bool restoring_ = false; // filling the chooser: choices are not acted on or remembered
 };
 

@@ -3,6 +3,7 @@
 #include "app/prompts.h"
 #include "app/window_registry.h"
 #include "listen/intonation_chart.h"
+#include "listen/value_label.h"
 #include "main_window/form1.h"
 
 #include <QCheckBox>
@@ -35,6 +36,7 @@ constexpr int kLowestTolerance = 5;
 constexpr int kHighestTolerance = 50;
 
 const QString kSaveTitle = QStringLiteral("Save as CSV");
+const QString kSummaryName = QStringLiteral("Summary");
 
 int MainWindowTransposition() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
 
@@ -76,7 +78,7 @@ WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transpositi
 
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("practiceSummary"));
-    summary_->setAccessibleName(QStringLiteral("Summary"));
+    ShowLabelValue(*summary_, kSummaryName, {});
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     save_ = new QPushButton(QStringLiteral("Save as CSV..."), this);
@@ -158,7 +160,7 @@ void WaitForMePanel::ShowResults(const std::vector<PracticeStep>& steps) {
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
-    summary_->setText(QString::fromStdString(PracticeSummary(steps)));
+    ShowLabelValue(*summary_, kSummaryName, QString::fromStdString(PracticeSummary(steps)));
     save_->setEnabled(!steps.empty());
     emit resultsShown();
 }

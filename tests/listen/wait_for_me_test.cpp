@@ -9,6 +9,7 @@
 #include "tests/scales/scale_fixture.h"
 #include "tests/support/find_control.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -228,6 +229,8 @@ TEST_F(WaitForMe, ListSummaryAndCsvFile) {
     for (int r = 0; r < 3; ++r)
         for (int col = 0; col < 3; ++col) EXPECT_EQ(list->topLevelItem(r)->text(col).toStdString(), rows[r][col]);
     EXPECT_EQ(Find<QLabel>(*panel, "practiceSummary")->text(), "1 of 3 notes in tune; flattest D0, -31 cents");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(*panel, "practiceSummary"))->text(QAccessible::Name),
+              "Summary: 1 of 3 notes in tune; flattest D0, -31 cents");
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -272,7 +275,11 @@ TEST_F(WaitForMe, TickAndToleranceAreRemembered) {
         int kept; // what the spin box holds after it is set
     };
     for (const Choice& c : {Choice{false, 12, 12}, Choice{true, 40, 40}, Choice{true, 80, 50}}) {
-        Find<QCheckBox>(*panel, "waitForMe")->setChecked(c.ticked);
+        // Ticked and unticked as switch access and voice control do it.
+        panel->SetInputRunning(true);
+        if (Find<QCheckBox>(*panel, "waitForMe")->isChecked() != c.ticked)
+            QAccessible::queryAccessibleInterface(Find<QCheckBox>(*panel, "waitForMe"))->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(panel->Pacer().Active(), c.ticked);
         Find<QSpinBox>(*panel, "tolerance")->setValue(c.tolerance);
         panel = std::make_unique<WaitForMePanel>();
         EXPECT_EQ(Find<QCheckBox>(*panel, "waitForMe")->isChecked(), c.ticked);
