@@ -98,6 +98,10 @@ ListenWindow::ListenWindow() {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowFlag(Qt::Window);
 
+    // The meters' readings for screen readers.
+    static const bool metersReadable = (QAccessible::installFactory(&MeterAccessibleFactory), true);
+    (void)metersReadable;
+
     auto* layout = new QVBoxLayout(this);
 
     auto* form = new QFormLayout();
