@@ -1,4 +1,5 @@
-// The Listen window's two meters, drawn in code: the input level and the tuning.
+// The Listen window's two meters, drawn in code: the input level and the tuning; and what screen
+// readers find in them.
 #pragma once
 
 #include <QAccessibleWidget>
