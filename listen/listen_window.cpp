@@ -77,6 +77,18 @@ int CurrentTransposition() {
     return kAlto.transposition;
 }
 
+// Tells the window when a scale run has ended. It is told while the run is still counted, so the
+// window looks once the run is over (and any run around it too).
+class RunWatch : public PlaybackPacer {
+public:
+    explicit RunWatch(std::function<void()> ended) : ended_(std::move(ended)) {}
+    void RunEnds(RunEnd) override { QTimer::singleShot(0, &context_, ended_); }
+
+private:
+    std::function<void()> ended_;
+    QObject context_; // what is still due goes with the window
+};
+
 } // namespace
 
 // The chooser lists the inputs afresh each time it drops down.
@@ -202,8 +214,8 @@ ListenWindow::ListenWindow() {
     holdTimer_.setSingleShot(true);
     holdTimer_.setInterval(kHoldMs);
     connect(&holdTimer_, &QTimer::timeout, this, &ListenWindow::HoldElapsed);
-    runWatch_.window = this;
-    AddPlaybackPacer(&runWatch_);
+    runWatch_ = std::make_unique<RunWatch>([this] { RunEnded(); });
+    AddPlaybackPacer(runWatch_.get());
 
     // The inputs are listed when the window opens: until then nothing asks the audio server.
     inputChooser_->addItem(kNotListening, QString());
@@ -213,7 +225,7 @@ ListenWindow::ListenWindow() {
 }
 
 ListenWindow::~ListenWindow() {
-    RemovePlaybackPacer(&runWatch_);
+    RemovePlaybackPacer(runWatch_.get());
     // The capture thread ends before any of the controls it reports to go.
     audio_.reset();
     midi_.reset();
@@ -371,11 +383,6 @@ void ListenWindow::HoldElapsed() {
     // Only notes on the keyboard picture reach the main window; the others show here alone.
     if (written == 0 || NoteValue(written, KeyboardX) == 0) return;
     if (written != main.CurrentNote) main.DisplayNote(int16_t(written));
-}
-
-void ListenWindow::RunWatch::RunEnds(RunEnd) {
-    // Told while the run is still counted: looked at once it is over (and any run around it too).
-    QTimer::singleShot(0, window, [w = window] { w->RunEnded(); });
 }
 
 void ListenWindow::RunEnded() {

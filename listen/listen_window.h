@@ -11,7 +11,6 @@
 
 #include "listen/heard_note.h"
 #include "listen/tuning_needle.h"
-#include "scales/playback.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -28,6 +27,7 @@ namespace korvalin {
 
 class AudioPitchInput;
 class MidiNoteInput;
+class PlaybackPacer;
 class LevelMeter;
 class WaitForMePanel;
 class TuningMeter;
@@ -100,12 +100,11 @@ private:
     int shownOnMain_ = -1;
     TuningNeedle needle_;
     QElapsedTimer sinceNeedle_;
-    // Told when a scale run ends: a note held through its end reaches the main window then.
-    struct RunWatch : PlaybackPacer {
-        ListenWindow* window = nullptr;
-        void RunEnds(RunEnd) override;
-    } runWatch_;
+
     bool restoring_ = false; // filling the chooser: choices are not acted on or remembered
+
+    // Told when a scale run ends: a note held through its end reaches the main window then.
+    std::unique_ptr<PlaybackPacer> runWatch_;
 };
 
 } // namespace korvalin
