@@ -15,9 +15,8 @@ constexpr int kMargin = 6;
 QString StepDescription(const PracticeStep& s) {
     const QString name = QString::fromStdString(PracticeNoteName(s.note));
     if (!s.averageCents) return name + QStringLiteral(" not played");
-    const long cents = std::lround(*s.averageCents);
     return name + QStringLiteral(" %1 cents%2").arg(QString::fromStdString(CentsText(s.averageCents)))
-                      .arg(std::labs(cents) <= long(kInTuneZoneCents) ? QString() : QStringLiteral(", out of tune"));
+                      .arg(InTune(s) ? QString() : s.reached ? QStringLiteral(", out of tune") : QStringLiteral(", not reached"));
 }
 
 } // namespace
@@ -129,8 +128,8 @@ void IntonationChart::paintEvent(QPaintEvent*) {
         const PracticeStep& s = steps_[std::size_t(i)];
         const QRect slot = Slot(i);
         if (s.averageCents) {
-            const bool inZone = std::fabs(std::round(*s.averageCents)) <= kInTuneZoneCents;
-            p.fillRect(BarRect(i), inZone ? InTuneColor() : OutOfTuneColor());
+            // Judged as the summary judges it: in tune only when reached, inside the zone.
+            p.fillRect(BarRect(i), InTune(s) ? InTuneColor() : OutOfTuneColor());
         } else {
             // Never heard: a grey ring on the zero line.
             p.setPen(QPen(palette().color(QPalette::PlaceholderText), 1));

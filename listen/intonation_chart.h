@@ -1,6 +1,7 @@
 // The tuning of a practice run at a glance: one bar per note, up for sharp and down for flat by its
-// average in cents, green inside the in-tune zone and red outside, on a scale of -50 to +50 cents
-// with a zero line and labelled gridlines, the note names under the bars.
+// average in cents, green for a note in tune (reached, its average inside the in-tune zone) and red
+// otherwise, on a scale of -50 to +50 cents with a zero line and labelled gridlines, the note names
+// under the bars.
 #pragma once
 
 #include "listen/practice.h"

@@ -1,6 +1,8 @@
-// The Listen window's two meters, drawn in code: the input level and the tuning.
+// The Listen window's two meters, drawn in code: the input level and the tuning; and what screen
+// readers find in them.
 #pragma once
 
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace korvalin {
 
@@ -23,6 +26,8 @@ public:
         update();
     }
     double Level() const { return level_; }
+    // The level as read out: none while the meter is off.
+    std::optional<double> Reading() const { return isEnabled() ? std::optional<double>(level_) : std::nullopt; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -61,6 +66,7 @@ public:
     }
     bool NeedleShown() const { return shown_; }
     double NeedleCents() const { return cents_; }
+    std::optional<double> Reading() const { return shown_ ? std::optional<double>(cents_) : std::nullopt; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -125,5 +131,46 @@ private:
     double cents_ = 0;
     QPixmap scale_; // the scale without the needle, at the widget's size and pixel ratio
 };
+
+// What a screen reader finds in a meter: its name, and its reading as a value to read out
+// ("-12 dB", "+7 cents"), none while the meter shows nothing. The reading is read when asked for;
+// a change is not announced, as the meters move many times a second (the cents beside the tuning
+// meter are announced).
+template <class Meter>
+class MeterAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    MeterAccessible(Meter* meter, const char* unit, double lowest, double highest)
+        : QAccessibleWidget(meter, QAccessible::ProgressBar), unit_(unit), lowest_(lowest), highest_(highest) {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Value) return QAccessibleWidget::text(t);
+        const std::optional<double> reading = static_cast<Meter*>(widget())->Reading();
+        if (!reading) return {};
+        const long whole = std::lround(*reading);
+        return QStringLiteral("%1%2 %3").arg(whole > 0 ? "+" : "").arg(whole).arg(QLatin1String(unit_));
+    }
+    QVariant currentValue() const override {
+        const std::optional<double> reading = static_cast<Meter*>(widget())->Reading();
+        return reading ? QVariant(*reading) : QVariant();
+    }
+    void setCurrentValue(const QVariant&) override {} // a meter is only read
+    QVariant maximumValue() const override { return highest_; }
+    QVariant minimumValue() const override { return lowest_; }
+    QVariant minimumStepSize() const override { return 1.0; }
+
+private:
+    const char* unit_;
+    double lowest_, highest_;
+};
+
+// Makes the meters' accessible interfaces; installed once, before the first meter is asked for.
+inline QAccessibleInterface* MeterAccessibleFactory(const QString&, QObject* object) {
+    if (auto* level = qobject_cast<LevelMeter*>(object)) return new MeterAccessible<LevelMeter>(level, "dB", -60, 0);
+    if (auto* tuning = qobject_cast<TuningMeter*>(object)) return new MeterAccessible<TuningMeter>(tuning, "cents", -50, 50);
+    return nullptr;
+}
 
 } // namespace korvalin

@@ -7,6 +7,7 @@
 #include "listen/listen_meters.h"
 #include "listen/midi_input.h"
 #include "listen/pitch_tracker.h"
+#include "listen/value_label.h"
 #include "listen/wait_for_me_panel.h"
 #include "listen/written_note.h"
 #include "main_window/form1.h"
@@ -38,6 +39,12 @@ namespace {
 QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
 
 const QString kNotListening = QStringLiteral("Not listening");
+
+// What a screen reader calls the labels that show what is heard, before their values.
+const QString kNoteHeardName = QStringLiteral("Note heard");
+const QString kSoundingName = QStringLiteral("Sounding note");
+const QString kCentsName = QStringLiteral("Cents off");
+const QString kStatusName = QStringLiteral("Listening status");
 
 // What the chooser keeps for each input: its kind and what finds it again in a later list.
 QString AudioKey(const QAudioDevice& d) { return QStringLiteral("audio:") + QString::fromUtf8(d.id()); }
@@ -71,6 +78,18 @@ int CurrentTransposition() {
     return kAlto.transposition;
 }
 
+// Tells the window when a scale run has ended. It is told while the run is still counted, so the
+// window looks once the run is over (and any run around it too).
+class RunWatch : public PlaybackPacer {
+public:
+    explicit RunWatch(std::function<void()> ended) : ended_(std::move(ended)) {}
+    void RunEnds(RunEnd) override { QTimer::singleShot(0, &context_, ended_); }
+
+private:
+    std::function<void()> ended_;
+    QObject context_; // what is still due goes with the window
+};
+
 } // namespace
 
 // The chooser lists the inputs afresh each time it drops down.
@@ -92,6 +111,10 @@ ListenWindow::ListenWindow() {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowFlag(Qt::Window);
 
+    // The meters' readings for screen readers.
+    static const bool metersReadable = (QAccessible::installFactory(&MeterAccessibleFactory), true);
+    (void)metersReadable;
+
     auto* layout = new QVBoxLayout(this);
 
     auto* form = new QFormLayout();
@@ -111,9 +134,8 @@ ListenWindow::ListenWindow() {
     form->addRow("Level", levelMeter_);
     layout->addLayout(form);
 
-    writtenNote_ = new QLabel(QStringLiteral("-"), this);
+    writtenNote_ = new QLabel(this);
     writtenNote_->setObjectName("writtenNote");
-    writtenNote_->setAccessibleName("Note heard");
     writtenNote_->setAlignment(Qt::AlignCenter);
     QFont big = writtenNote_->font();
     big.setPointSizeF(big.pointSizeF() * 3.0);
@@ -122,7 +144,6 @@ ListenWindow::ListenWindow() {
     layout->addWidget(writtenNote_);
     concertNote_ = new QLabel(this);
     concertNote_->setObjectName("concertNote");
-    concertNote_->setAccessibleName("Sounding note");
     concertNote_->setAlignment(Qt::AlignCenter);
     QFont medium = concertNote_->font();
     medium.setPointSizeF(medium.pointSizeF() * 1.3);
@@ -136,7 +157,6 @@ ListenWindow::ListenWindow() {
     layout->addWidget(tuningMeter_);
     centsLabel_ = new QLabel(this);
     centsLabel_->setObjectName("centsLabel");
-    centsLabel_->setAccessibleName("Cents off");
     centsLabel_->setAlignment(Qt::AlignCenter);
     centsLabel_->setFont(medium);
     layout->addWidget(centsLabel_);
@@ -161,7 +181,7 @@ ListenWindow::ListenWindow() {
 
     statusLine_ = new QLabel(this);
     statusLine_->setObjectName("statusLine");
-    statusLine_->setAccessibleName("Listening status");
+    ShowLabelValue(*statusLine_, kStatusName, {});
     statusLine_->setWordWrap(false);
     statusLine_->hide();
     layout->addWidget(statusLine_);
@@ -171,6 +191,7 @@ ListenWindow::ListenWindow() {
     practiceLayout_ = new QVBoxLayout(practiceArea_);
     practiceLayout_->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(practiceArea_, 1);
+    ShowHeard(HeardNote{});
     // "Wait for me": scale runs that wait until each note is heard, and what was played.
     practicePanel_ = new WaitForMePanel(practiceArea_);
     practiceLayout_->addWidget(practicePanel_);
@@ -193,6 +214,8 @@ ListenWindow::ListenWindow() {
     holdTimer_.setSingleShot(true);
     holdTimer_.setInterval(kHoldMs);
     connect(&holdTimer_, &QTimer::timeout, this, &ListenWindow::HoldElapsed);
+    runWatch_ = std::make_unique<RunWatch>([this] { RunEnded(); });
+    AddPlaybackPacer(runWatch_.get());
 
     // The inputs are listed when the window opens: until then nothing asks the audio server.
     inputChooser_->addItem(kNotListening, QString());
@@ -202,6 +225,7 @@ ListenWindow::ListenWindow() {
 }
 
 ListenWindow::~ListenWindow() {
+    RemovePlaybackPacer(runWatch_.get());
     // The capture thread ends before any of the controls it reports to go.
     audio_.reset();
     midi_.reset();
@@ -339,9 +363,10 @@ void ListenWindow::Heard(const HeardNote& incoming) {
 
 void ListenWindow::HoldElapsed() {
     if (holdingNote_ < 0 || holdingNote_ == shownOnMain_) return;
+    // A scale run shows its own notes: what is heard then stays in this window until the run ends.
+    if (PlaybackRunDepth() > 0) return;
     shownOnMain_ = holdingNote_;
-    // A scale run shows its own notes: what is heard then stays in this window.
-    if (!showOnMainBox_->isChecked() || !WindowLoaded<Form1>() || PlaybackRunDepth() > 0) return;
+    if (!showOnMainBox_->isChecked() || !WindowLoaded<Form1>()) return;
     Form1& main = Window<Form1>();
     const int written = WrittenNoteFor(holdingNote_, main.Transposition, CurrentSpelling());
     // Only notes on the keyboard picture reach the main window; the others show here alone.
@@ -349,11 +374,17 @@ void ListenWindow::HoldElapsed() {
     if (written != main.CurrentNote) main.DisplayNote(int16_t(written));
 }
 
+void ListenWindow::RunEnded() {
+    // A note held long enough during the run, and held still, goes to the main window now.
+    if (!holdTimer_.isActive()) HoldElapsed();
+}
+
 void ListenWindow::ShowHeard(const HeardNote& note) {
     if (!note.hasNote) {
-        writtenNote_->setText(QStringLiteral("-"));
-        concertNote_->clear();
-        centsLabel_->clear();
+        // Nothing heard: the dash is not read out, the names stand alone.
+        ShowLabelValue(*writtenNote_, kNoteHeardName, QStringLiteral("-"), QStringLiteral(""));
+        ShowLabelValue(*concertNote_, kSoundingName, {});
+        ShowLabelValue(*centsLabel_, kCentsName, {});
         needle_.Reset();
         tuningMeter_->SetNeedle(false, 0);
         return;
@@ -362,8 +393,10 @@ void ListenWindow::ShowHeard(const HeardNote& note) {
     const BlackKeySpelling spelling = CurrentSpelling();
     const int written = WrittenNoteFor(note.concertMidi, transposition, spelling);
     const int sounding = written ? SoundingNoteFor(written, transposition) : NoteNumberForPitch(note.concertMidi, spelling);
-    writtenNote_->setText(written ? RowName(written) : QStringLiteral("-"));
-    concertNote_->setText(sounding ? QStringLiteral("sounds %1").arg(RowNoteOnly(sounding)) : QString());
+    ShowLabelValue(*writtenNote_, kNoteHeardName, written ? RowName(written) : QStringLiteral("-"),
+                   written ? RowName(written) : QStringLiteral(""));
+    ShowLabelValue(*concertNote_, kSoundingName, sounding ? QStringLiteral("sounds %1").arg(RowNoteOnly(sounding)) : QString(),
+                   sounding ? RowNoteOnly(sounding) : QString());
 
     const double elapsed = needle_.HasPosition() ? double(sinceNeedle_.restart()) : 0.0;
     if (!needle_.HasPosition()) sinceNeedle_.start();
@@ -373,10 +406,11 @@ void ListenWindow::ShowHeard(const HeardNote& note) {
     // reading would flicker by a cent or two.
     const long cents = std::lround(shown);
     const bool inTune = std::fabs(shown) <= 10.0;
-    centsLabel_->setText(QStringLiteral("%1%2 cents%3")
-                             .arg(cents > 0 ? "+" : "")
-                             .arg(cents)
-                             .arg(inTune ? QStringLiteral(", in tune") : QString()));
+    ShowLabelValue(*centsLabel_, kCentsName,
+                   QStringLiteral("%1%2 cents%3")
+                       .arg(cents > 0 ? "+" : "")
+                       .arg(cents)
+                       .arg(inTune ? QStringLiteral(", in tune") : QString()));
     const QColor colour = inTune ? QColor(0x14, 0x8c, 0x28) : QColor(0xc8, 0x28, 0x28);
     if (centsLabel_->palette().color(QPalette::WindowText) != colour) {
         QPalette palette = centsLabel_->palette();
@@ -393,7 +427,7 @@ void ListenWindow::ReferenceChanged(int hz) {
 void ListenWindow::ShowOnMainToggled(bool on) { RememberedSettings().setValue("listen/showOnMain", on); }
 
 void ListenWindow::ShowStatus(const QString& line) {
-    statusLine_->setText(line);
+    ShowLabelValue(*statusLine_, kStatusName, line);
     statusLine_->setVisible(!line.isEmpty());
 }
 

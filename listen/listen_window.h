@@ -28,6 +28,7 @@ namespace korvalin {
 
 class AudioPitchInput;
 class MidiNoteInput;
+class PlaybackPacer;
 class LevelMeter;
 class WaitForMePanel;
 class TuningMeter;
@@ -71,6 +72,7 @@ private:
     void StopListening();
     void ShowHeard(const HeardNote& note);
     void HoldElapsed();
+    void RunEnded();
     void ReferenceChanged(int hz);
     void ShowOnMainToggled(bool on);
     void ShowStatus(const QString& line);
@@ -100,7 +102,11 @@ private:
     TuningNeedle needle_;
     OwnSoundGuard ownSound_;
     QElapsedTimer sinceNeedle_;
+
     bool restoring_ = false; // filling the chooser: choices are not acted on or remembered
+
+    // Told when a scale run ends: a note held through its end reaches the main window then.
+    std::unique_ptr<PlaybackPacer> runWatch_;
 };
 
 } // namespace korvalin

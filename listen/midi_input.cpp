@@ -6,11 +6,17 @@
 #include "midi/rtmidi_clients.h"
 
 #include <QMetaObject>
+#include <QSocketNotifier>
 
 #include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
 
 namespace korvalin {
@@ -45,6 +51,45 @@ bool Connected(jack_client_t* watch, const std::string& source) {
     return found;
 }
 
+// Whether a message starts or ends notes: Note On, Note Off, and the controllers All Sound Off and
+// All Notes Off. Breath, pitch bend, aftertouch and every other message of a wind controller's
+// steady stream are not.
+bool StartsOrEndsNotes(unsigned char status, unsigned char data1) {
+    const int kind = status & 0xF0;
+    return kind == 0x80 || kind == 0x90 || (kind == 0xB0 && (data1 == 120 || data1 == 123));
+}
+
+// Messages from RtMidi's thread to the input's: written by that thread alone and read by the
+// input's alone, in fixed storage, so neither side allocates or waits for the other. When the
+// input's thread falls this far behind, newer messages are dropped.
+class MessageRing {
+public:
+    struct Message {
+        unsigned char status, data1, data2;
+        int64_t ms;
+    };
+    bool Push(const Message& m) noexcept {
+        const size_t head = head_.load(std::memory_order_relaxed);
+        if (head - tail_.load(std::memory_order_acquire) == kSize) return false;
+        slots_[head % kSize] = m;
+        head_.store(head + 1, std::memory_order_release);
+        return true;
+    }
+    bool Pop(Message& m) noexcept {
+        const size_t tail = tail_.load(std::memory_order_relaxed);
+        if (tail == head_.load(std::memory_order_acquire)) return false;
+        m = slots_[tail % kSize];
+        tail_.store(tail + 1, std::memory_order_release);
+        return true;
+    }
+
+private:
+    static constexpr size_t kSize = 512;
+    std::array<Message, kSize> slots_{};
+    std::atomic<size_t> head_{0};
+    std::atomic<size_t> tail_{0};
+};
+
 QString OneLine(const std::string& text) { return QString::fromStdString(text).simplified(); }
 
 QString Quoted(const std::string& name) { return QStringLiteral("\"%1\"").arg(QString::fromStdString(name)); }
@@ -62,13 +107,18 @@ std::vector<MidiInputPort> MidiInputPorts() {
     return ports;
 }
 
-// What one opened input holds. Its callbacks run on RtMidi's and JACK's threads and only queue work
-// to the input's thread, tagged with the generation they belong to; the input drops work of a
-// connection since closed. Destroying it stops those threads before the tag itself goes.
+// What one opened input holds. The messages arrive on RtMidi's thread, which puts those about
+// notes in the ring and wakes the input's thread through an event counter; the JACK watch's calls
+// arrive on JACK's notification threads and queue work to the input's thread, tagged with the
+// generation they belong to, so that the input drops work of a connection since closed.
+// Destroying it closes the port, then stops those threads, before the ring and the tag go.
 struct MidiNoteInput::Connection {
     MidiNoteInput* owner = nullptr;
     uint64_t generation = 0;
     std::string source;               // the port listened to
+    MessageRing ring;
+    int wake = -1;                    // the event counter RtMidi's thread adds to
+    std::unique_ptr<QSocketNotifier> woken;
     std::unique_ptr<JackWatch> watch; // JACK only
     std::unique_ptr<RtMidiIn> in;
     // ALSA only: a client of its own that lists the ports now and then, as the sequencer says
@@ -76,18 +126,24 @@ struct MidiNoteInput::Connection {
     std::unique_ptr<RtMidiIn> lister;
 
     ~Connection() {
-        if (!in) return;
-        CerrToAudioDiagnostics capture("rtmidi: ");
-        try {
-            in->cancelCallback();
-            if (watch && watch->ServerStopped())
-                KeepClientOfStoppedServer(std::shared_ptr<RtMidiIn>(std::move(in)));
-            else
-                in->closePort();
-        } catch (const RtMidiError& e) {
-            NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+        if (in) {
+            CerrToAudioDiagnostics capture("rtmidi: ");
+            try {
+                // The port first, so nothing more arrives; then the callback can go.
+                if (watch && watch->ServerStopped()) {
+                    in->cancelCallback();
+                    KeepClientOfStoppedServer(std::shared_ptr<RtMidiIn>(std::move(in)));
+                } else {
+                    in->closePort();
+                    in->cancelCallback();
+                }
+            } catch (const RtMidiError& e) {
+                NoteAudioDiagnostic("rtmidi: " + e.getMessage());
+            }
+            in.reset();
         }
-        in.reset();
+        woken.reset();
+        if (wake >= 0) ::close(wake);
     }
 
     // Queues a call of the input's to its thread, unless the connection has been closed by then.
@@ -103,13 +159,17 @@ struct MidiNoteInput::Connection {
         }
     }
 
+    // On RtMidi's thread: nothing here allocates, locks or waits.
     static void OnMessage(double, std::vector<unsigned char>* message, void* data) noexcept {
         if (!message || message->empty()) return;
         const unsigned char status = (*message)[0];
         const unsigned char data1 = message->size() > 1 ? (*message)[1] & 0x7F : 0;
+        if (!StartsOrEndsNotes(status, data1)) return;
         const unsigned char data2 = message->size() > 2 ? (*message)[2] & 0x7F : 0;
-        const int64_t ms = NowMs();
-        static_cast<Connection*>(data)->Queue([=](MidiNoteInput* input) { input->Take(status, data1, data2, ms); });
+        auto* c = static_cast<Connection*>(data);
+        if (!c->ring.Push({status, data1, data2, NowMs()})) return;
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(c->wake, &one, sizeof one);
     }
 };
 
@@ -125,6 +185,11 @@ bool MidiNoteInput::IsOpen() const { return connection_ != nullptr; }
 void MidiNoteInput::Close() {
     portWatch_.stop();
     ++generation_;
+    // Closed while taking what arrived: the notifier whose signal is being handled goes afterwards.
+    if (taking_ && connection_ && connection_->woken) {
+        connection_->woken->setEnabled(false);
+        connection_->woken.release()->deleteLater();
+    }
     connection_.reset();
     held_.clear();
     shown_ = -1;
@@ -173,6 +238,10 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     // Only notes and controllers matter; system exclusive, clock and active sensing are dropped by
     // RtMidi before they reach the callback.
     connection->in->ignoreTypes(true, true, true);
+    connection->wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (connection->wake < 0) return fail(QStringLiteral("The MIDI input could not be set up."));
+    connection->woken = std::make_unique<QSocketNotifier>(connection->wake, QSocketNotifier::Read);
+    connect(connection->woken.get(), &QSocketNotifier::activated, this, &MidiNoteInput::TakeArrived);
     connection->in->setCallback(&Connection::OnMessage, connection.get());
     std::string error;
     {
@@ -194,6 +263,18 @@ bool MidiNoteInput::Open(const MidiInputPort& port, QString* why) {
     connection_ = std::move(connection);
     if (connection_->lister) portWatch_.start();
     return true;
+}
+
+void MidiNoteInput::TakeArrived() {
+    if (!connection_) return;
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(connection_->wake, &count, sizeof count);
+    // What is taken may close the input (a listener that stops listening): then the rest goes too.
+    const uint64_t generation = generation_;
+    taking_ = true;
+    MessageRing::Message m{};
+    while (connection_ && generation == generation_ && connection_->ring.Pop(m)) Take(m.status, m.data1, m.data2, m.ms);
+    taking_ = false;
 }
 
 void MidiNoteInput::Take(unsigned char status, unsigned char data1, unsigned char data2, int64_t ms) {

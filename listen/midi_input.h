@@ -1,7 +1,8 @@
 // Listening to a MIDI input: a wind controller, a keyboard or another program on the ALSA sequencer
 // or a JACK server, through RtMidi. A Note On is a concert note heard exactly in tune; its release
-// ends it. What arrives on RtMidi's own thread is only queued to the listening object's thread,
-// where the notes are followed and passed on as HeardNote.
+// ends it. RtMidi's own thread (JACK's process thread, for a JACK port) keeps only the messages that
+// start or end notes and hands them to the listening object's thread through a ring of fixed size,
+// without allocating or locking; there the notes are followed and passed on as HeardNote.
 #pragma once
 
 #include "listen/heard_note.h"
@@ -52,12 +53,14 @@ private:
     struct Connection;
 
     // On the input's thread, for the connection open now.
+    void TakeArrived();
     void Take(unsigned char status, unsigned char data1, unsigned char data2, int64_t ms);
     void Lose(const QString& line);
     void CheckSourceStillThere();
     void Emit(int64_t ms);
 
     std::unique_ptr<Connection> connection_;
+    bool taking_ = false;                    // handling what arrived from RtMidi's thread
     uint64_t generation_ = 0;                // which connection queued work belongs to
     std::vector<std::pair<int, int>> held_;  // keys held as (channel, note), oldest first
     int shown_ = -1;                         // the concert note last passed on, -1 for none

@@ -66,6 +66,11 @@ bool StepJudge::ReachedBy(std::int64_t nowMs) {
     return true;
 }
 
+std::optional<std::int64_t> StepJudge::ReachableAtMs() const {
+    if (reachedMs_ || !begun_ || !inTuneNow_ || !holdStart_) return std::nullopt;
+    return *holdStart_ + hold_;
+}
+
 void StepJudge::Hear(const HeardNote& heard) {
     if (!begun_ || heard.ms < beginMs_ || reachedMs_) return;
     // What was heard until now may already have completed the hold: the reading only tells what

@@ -48,6 +48,10 @@ public:
     // True once the note has been held long enough by `nowMs` (and from then on).
     bool ReachedBy(std::int64_t nowMs);
 
+    // When the hold now under way completes if the note goes on as it is; none while the note is
+    // not being held in tune, and once reached.
+    std::optional<std::int64_t> ReachableAtMs() const;
+
     int TargetConcertMidi() const { return target_; }
     bool Reached() const { return reachedMs_.has_value(); }
     // The average deviation in cents of the readings that were the step's note (within 50 cents of

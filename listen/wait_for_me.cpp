@@ -14,6 +14,12 @@ void WaitForMePacer::Hear(const HeardNote& heard) {
     now.ms = StepClockMs();
     lastHeard_ = now.hasNote ? std::optional<HeardNote>(now) : std::nullopt;
     if (!runs_.empty() && runs_.back().judge) runs_.back().judge->Hear(now);
+    AskToBeWoken();
+}
+
+void WaitForMePacer::AskToBeWoken() {
+    if (!wakeAt || runs_.empty() || !runs_.back().judge) return;
+    if (const std::optional<std::int64_t> at = runs_.back().judge->ReachableAtMs()) wakeAt(*at);
 }
 
 void WaitForMePacer::RunBegins(int& leadInSteps) {
@@ -36,6 +42,7 @@ void WaitForMePacer::StepBegins(std::int16_t note, int index, bool leadIn, StepP
         HeardNote held = *lastHeard_;
         held.ms = start;
         run.judge->Hear(held);
+        AskToBeWoken();
     }
     pace.sound = false;
     pace.untilReached = true;

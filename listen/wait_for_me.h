@@ -32,6 +32,11 @@ public:
     // steps are measured on one clock whatever clock the input stamps them with.
     void Hear(const HeardNote& heard);
 
+    // Called with the step clock's time at which the step waiting now will be reached if the note
+    // heard goes on unchanged: the wait looks again only when something happens, and a note held
+    // steady is nothing happening, so whoever runs the pacer wakes the wait then.
+    std::function<void(std::int64_t atMs)> wakeAt;
+
     // Called when a run that was waited for ends (completed, stopped or left), with its steps in
     // order; the lead-in is not among them.
     std::function<void(const std::vector<PracticeStep>&, RunEnd)> onRunFinished;
@@ -53,6 +58,8 @@ private:
         std::int16_t note = 0;
         bool waited = false;              // some step of it waited for the student
     };
+
+    void AskToBeWoken();
 
     std::function<int()> transposition_;
     bool ticked_ = false;

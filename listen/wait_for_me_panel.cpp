@@ -3,6 +3,7 @@
 #include "app/prompts.h"
 #include "app/window_registry.h"
 #include "listen/intonation_chart.h"
+#include "listen/value_label.h"
 #include "main_window/form1.h"
 
 #include <QCheckBox>
@@ -20,6 +21,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace korvalin {
 namespace {
 
@@ -32,6 +36,7 @@ constexpr int kLowestTolerance = 5;
 constexpr int kHighestTolerance = 50;
 
 const QString kSaveTitle = QStringLiteral("Save as CSV");
+const QString kSummaryName = QStringLiteral("Summary");
 
 int MainWindowTransposition() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
 
@@ -73,7 +78,7 @@ WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transpositi
 
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("practiceSummary"));
-    summary_->setAccessibleName(QStringLiteral("Summary"));
+    ShowLabelValue(*summary_, kSummaryName, {});
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     save_ = new QPushButton(QStringLiteral("Save as CSV..."), this);
@@ -108,6 +113,15 @@ WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transpositi
     });
     connect(save_, &QPushButton::clicked, this, &WaitForMePanel::SaveAsCsv);
 
+    // The wait looks at the step when something happens; the timer is what happens when nothing
+    // else does while the note is held. Woken early by the step clock, it sleeps on.
+    wake_.setSingleShot(true);
+    wake_.setTimerType(Qt::PreciseTimer);
+    connect(&wake_, &QTimer::timeout, this, &WaitForMePanel::WakeLater);
+    pacer_.wakeAt = [this](std::int64_t atMs) {
+        wakeAtMs_ = atMs;
+        WakeLater();
+    };
     pacer_.onRunFinished = [this](const std::vector<PracticeStep>& steps, RunEnd) { ShowResults(steps); };
     AddPlaybackPacer(&pacer_);
 }
@@ -126,6 +140,11 @@ void WaitForMePanel::LoadSettings() {
     pacer_.SetToleranceCents(tolerance_->value());
 }
 
+void WaitForMePanel::WakeLater() {
+    const std::int64_t left = wakeAtMs_ - StepClockMs();
+    if (left > 0) wake_.start(int(std::min<std::int64_t>(left, std::numeric_limits<int>::max())));
+}
+
 void WaitForMePanel::OnHeard(korvalin::HeardNote heard) { pacer_.Hear(heard); }
 
 void WaitForMePanel::ShowResults(const std::vector<PracticeStep>& steps) {
@@ -141,7 +160,7 @@ void WaitForMePanel::ShowResults(const std::vector<PracticeStep>& steps) {
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
-    summary_->setText(QString::fromStdString(PracticeSummary(steps)));
+    ShowLabelValue(*summary_, kSummaryName, QString::fromStdString(PracticeSummary(steps)));
     save_->setEnabled(!steps.empty());
     emit resultsShown();
 }

@@ -6,6 +6,7 @@
 #include "listen/heard_note.h"
 #include "listen/wait_for_me.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -52,6 +53,7 @@ signals:
 
 private:
     void LoadSettings();
+    void WakeLater();
 
     WaitForMePacer pacer_;
     std::vector<PracticeStep> results_;
@@ -61,6 +63,9 @@ private:
     QTreeWidget* list_;
     QLabel* summary_;
     QPushButton* save_;
+    // Ends the step's wait when a note held steady completes its hold.
+    QTimer wake_;
+    std::int64_t wakeAtMs_ = 0; // on the step clock
 };
 
 } // namespace korvalin

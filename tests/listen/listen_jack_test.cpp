@@ -101,21 +101,25 @@ TEST_F(ListenThroughJack, WaitForMeAdvancesOnThePlayedNotes) {
     LeadInQuestion() = [] { return false; };
     midi->Clear();
 
-    // The player: whenever the main window shows a step, play its concert note after a moment.
+    // The player: a moment after each step shows its note, plays that note and holds it. Nothing
+    // else happens while it is held: the step must end by itself once the hold is complete.
     std::vector<int> steps;
-    QTimer player;
-    player.setInterval(30);
-    QObject::connect(&player, &QTimer::timeout, [&] {
-        if (PlaybackRunDepth() == 0 || (!steps.empty() && steps.back() == f.CurrentNote)) return;
-        if (!steps.empty()) keyboard.NoteOff(0, ConcertPitchOf(steps.back(), f.Transposition));
-        steps.push_back(f.CurrentNote);
-        keyboard.NoteOn(0, ConcertPitchOf(f.CurrentNote, f.Transposition), 90);
-    });
-    player.start();
+    struct Player : PlaybackPacer {
+        std::function<void(int)> play;
+        void StepBegins(std::int16_t note, int, bool, StepPace&) override { play(note); }
+    } player;
+    player.play = [&](int note) {
+        QTimer::singleShot(30, &f, [&, note] {
+            if (!steps.empty()) keyboard.NoteOff(0, ConcertPitchOf(steps.back(), f.Transposition));
+            steps.push_back(note);
+            keyboard.NoteOn(0, ConcertPitchOf(note, f.Transposition), 90);
+        });
+    };
+    AddPlaybackPacer(&player);
     // However it goes, the run ends: "Stop" after a generous while.
-    QTimer::singleShot(30000, &f, [&f] { Find<QPushButton>(f, "Command7")->click(); });
+    QTimer::singleShot(20000, &f, [&f] { Find<QPushButton>(f, "Command7")->click(); });
     Find<QPushButton>(f, "Command8")->click();
-    player.stop();
+    RemovePlaybackPacer(&player);
 
     EXPECT_EQ(steps, (std::vector<int>{73, 76, 79}));
     const std::vector<PracticeStep> results = Find<WaitForMePanel>(w, "waitForMePanel")->Results();

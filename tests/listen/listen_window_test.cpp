@@ -7,7 +7,10 @@
 #include "tests/support/find_control.h"
 #include "tests/support/gui_test.h"
 #include "listen/listen_meters.h"
+#include "scales/form2.h"
+#include "scales/scale_catalogue.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +70,10 @@ protected:
     }
 
     static QString Text(ListenWindow& w, const char* label) { return Find<QLabel>(w, label)->text(); }
+    // What a screen reader reads for a label.
+    static std::string Spoken(ListenWindow& w, const char* label) {
+        return QAccessible::queryAccessibleInterface(Find<QLabel>(w, label))->text(QAccessible::Name).toStdString();
+    }
 
     // Hands `note` to the window and waits until the main window shows written note `expected`.
     static bool HeldUntilShown(ListenWindow& w, const HeardNote& note, int expected) {
@@ -140,6 +147,10 @@ TEST_P(HeardNoteShown, NamesItAndShowsItSilentlyOnTheMainWindow) {
     EXPECT_EQ(Text(w, "writtenNote").toStdString(), c.written);
     EXPECT_EQ(Text(w, "concertNote").toStdString(), c.sounds);
     EXPECT_EQ(Text(w, "centsLabel").toStdString(), c.cents);
+    // Read out as the name, then the value (the dash of no note is not read).
+    EXPECT_EQ(Spoken(w, "writtenNote"), c.written == std::string("-") ? "Note heard" : "Note heard: " + std::string(c.written));
+    EXPECT_EQ(Spoken(w, "concertNote"), "Sounding note: " + std::string(c.sounds).substr(7));
+    EXPECT_EQ(Spoken(w, "centsLabel"), "Cents off: " + std::string(c.cents));
     ASSERT_EQ(spy.count(), 1);
     const HeardNote passed = spy.at(0).at(0).value<HeardNote>();
     EXPECT_EQ(passed.concertMidi, c.note.concertMidi);
@@ -201,12 +212,24 @@ TEST_F(ListenWindowTest, OnlyANoteHeldSteadyReachesTheMainWindowAndOnlyWhenAsked
     // A new note is shown once it holds.
     EXPECT_TRUE(HeldUntilShown(w, Audio(56, -3), NoteNumberForPitch(65)));
 
+    // Held through a scale run: the run shows its own notes, and the held one once it ends.
+    KORVALIN1.ScalePatterns[kUserPatternEntry] = "073076";
+    KORVALIN1.ScaleType = 0;
+    KORVALIN1.ScaleKey = kUserPatternKey;
+    KORVALIN1.NoteDelay = 3;
+    f.Command4_Click();
+    Window<Form2>().Form_DblClick();
+    QTimer::singleShot(50, &w, [&w] { w.Heard(Midi(57)); });
+    f.Command8_Click();
+    EXPECT_TRUE(HeldUntilShown(w, Midi(57), 81));
+    Silence();
+
     // Unticked, the main window is left alone; the choice is remembered.
     Find<QCheckBox>(w, "showOnMainBox")->setChecked(false);
     w.Heard(Nothing());
     w.Heard(Audio(60));
     PastTheHold();
-    EXPECT_EQ(f.CurrentNote, NoteNumberForPitch(65));
+    EXPECT_EQ(f.CurrentNote, 81);
     EXPECT_EQ(Text(w, "writtenNote"), "A1");
     EXPECT_TRUE(midi->Sent().empty()) << "listening never sounds a note";
 }
@@ -225,6 +248,7 @@ TEST_F(ListenWindowTest, TheNeedleEasesTheNumberFollowsItAndNoOldNeedleStaysOnSc
     w.Heard(Audio(52, -30));
     EXPECT_DOUBLE_EQ(meter->NeedleCents(), -30) << "a new note's first reading is shown at once";
     EXPECT_EQ(Text(w, "centsLabel"), "-30 cents");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(meter)->text(QAccessible::Value), "-30 cents") << "as a screen reader reads the meter";
     w.Heard(Audio(52, 30));
     EXPECT_GE(meter->NeedleCents(), -30);
     EXPECT_LT(meter->NeedleCents(), 29) << "the needle jumped instead of easing";
@@ -319,7 +343,8 @@ TEST_F(ListenWindowTest, EverySettingIsRememberedForTheNextRun) {
     {
         ListenWindow& w = Open();
         Find<QSpinBox>(w, "referenceBox")->setValue(430);
-        Find<QCheckBox>(w, "showOnMainBox")->setChecked(false);
+        // Unticked as switch access and voice control do it.
+        QAccessible::queryAccessibleInterface(Find<QCheckBox>(w, "showOnMainBox"))->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         w.move(40, 50);
         w.close();
     }
@@ -345,6 +370,7 @@ TEST_F(ListenWindowTest, AFailingInputSaysSoInOneLineAndNothingElseChanges) {
     QLabel* status = Find<QLabel>(w, "statusLine");
     EXPECT_TRUE(status->isVisible());
     EXPECT_EQ(status->text(), "The input \"Bell microphone\" is not there now; choose another.");
+    EXPECT_EQ(Spoken(w, "statusLine"), "Listening status: " + status->text().toStdString());
     EXPECT_FALSE(w.Listening());
     EXPECT_EQ(Find<QComboBox>(w, "inputChooser")->currentText(), "Not listening");
     EXPECT_TRUE(Find<QComboBox>(w, "inputChooser")->isEnabled());
