@@ -24,8 +24,8 @@ inline constexpr int32_t kAllNotesOffController = 123;
 // Implementations must make Send() and Close() harmless on a device that is not open.
 //
 // Closing leaves no note sounding: before CloseMidiOut() closes a device it sends it a note off for
-// every note the port started on it and has not ended (LastMidiNote on MidiChannel always among
-// them) and an All Notes Off on each channel concerned. A device therefore receives its silence
+// every note the port started on it and has not ended (LastMidiNote first) and an All Notes Off on
+// each channel concerned. A device therefore receives its silence
 // as ordinary messages before Close(), which matters for external ports, where the instrument
 // behind the port keeps sounding whatever this application does afterwards.
 class MidiOutput {
@@ -53,7 +53,9 @@ void SendMidiMessage();
 
 // Typed sends on MidiChannel: each fills the three registers and calls SendMidiMessage().
 void SendMidiNoteOn(int32_t note, int32_t velocity);
-void SendMidiNoteOff(int32_t note); // a Note On with velocity 0
+// A Note On with velocity 0, sent only for a note the port started on MidiChannel and has not
+// ended; otherwise nothing is sent and the registers keep the last message.
+void SendMidiNoteOff(int32_t note);
 void SendMidiProgramChange(int32_t program);
 void SendMidiControlChange(int32_t controller, int32_t value);
 
