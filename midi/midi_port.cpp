@@ -114,6 +114,17 @@ std::function<void()>& BeforeMidiOutCloses() {
     return hook;
 }
 
+std::function<void(const std::string&)>& WhenMidiOutputLost() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+void MidiOutputLost(const MidiOutput* device, const std::string& line) {
+    if (device != Device().get()) return;
+    KORVALIN1.MidiReady = 0;
+    if (const auto& hook = WhenMidiOutputLost()) hook(line);
+}
+
 void CloseMidiOut() {
     if (const std::function<void()>& hook = BeforeMidiOutCloses()) hook();
     // The last note of the note display is ended first, as the note display itself would end it,

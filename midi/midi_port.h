@@ -70,6 +70,13 @@ int64_t MsSinceNotesSounded();
 // by itself (the metronome and drone) ends what it has sounding there. Empty by default.
 std::function<void()>& BeforeMidiOutCloses();
 
+// A device that stops working by itself (its server went away) reports it here, on the GUI thread,
+// with one line for the user. When it is the current device, MidiReady becomes 0 and the hook
+// below is told the line; a report from any other device is ignored.
+void MidiOutputLost(const MidiOutput* device, const std::string& line);
+// Told each loss of the current device (the MIDI control window shows the line). Empty by default.
+std::function<void(const std::string& line)>& WhenMidiOutputLost();
+
 // A device that fails to open and drops everything: the port's state before a device is chosen.
 class SilentMidiOutput : public MidiOutput {
 public:
