@@ -173,8 +173,10 @@ PitchTracker::Candidate PitchTracker::ConfirmCandidate(double hz, bool mayHalve)
     const double twice = twoPeriods ? w.Mismatch(2 * period, span) : 1.0;
     const double half = period >= 4 ? w.Mismatch(period / 2, span) : 1.0;
     if (once > kMostMismatch) return {};
-    if (mayHalve && twoPeriods && hz / 2 >= settings_.lowestHz && OctaveBelowRepeatsBetter(once, twice))
-        return {hz / 2, once, true};
+    // A sound whose true period is longer than any the tracker looks for (hum with a weak
+    // fundamental) is no tone at the octave of its harmonic.
+    if (mayHalve && twoPeriods && OctaveBelowRepeatsBetter(once, twice))
+        return hz / 2 >= settings_.lowestHz ? Candidate{hz / 2, once, true} : Candidate{};
     // The octave above is taken only when it would not be taken down again by the rule above, so
     // the window gives the same note whichever octave the detector proposed. (Its odd harmonics'
     // weight is not known.)
@@ -226,6 +228,7 @@ void PitchTracker::Reset() {
     fadedNote_ = -1;
     hopsSinceConfirmed_ = 0;
     hopsSinceHeard_ = 0;
+    recentHeard_ = 0;
     const int64_t at = samplesFed_;
     current_ = PitchReading{};
     current_.endSample = at;
@@ -242,8 +245,9 @@ void PitchTracker::AnalyseHop() {
     const double confidence = std::clamp(double(aubio_pitch_get_confidence(d.pitch.get())), 0.0, 1.0);
     double hz = fvec_get_sample(d.out.get(), 0);
 
+    const double lowestNoteHz = MidiNoteFrequency(kLowestSaxophoneNote - kLowestNoteMarginCents / 100.0, referenceA);
     bool heard = level >= settings_.gateDb && confidence >= settings_.minConfidence && std::isfinite(hz)
-                 && hz >= settings_.lowestHz && hz <= settings_.highestHz;
+                 && hz >= std::max(settings_.lowestHz, lowestNoteHz) && hz <= settings_.highestHz;
 
     double oddWeight = -1;
     if (heard) {
@@ -254,7 +258,19 @@ void PitchTracker::AnalyseHop() {
             confirmed = ConfirmCandidate(hz, false);
         hz = confirmed.hz;
         oddWeight = confirmed.oddWeight;
-        heard = hz > 0;
+        heard = hz >= lowestNoteHz;
+    }
+
+    // The pitches of the latest hops heard without a break, newest first; a leap (to another
+    // note, or an attack's octave giving way) is a break too: only a glide moves by small steps.
+    if (heard) {
+        const double pitch = 69.0 + 12.0 * std::log2(hz / referenceA);
+        if (recentHeard_ > 0 && std::abs(pitch - recentPitch_[0]) * 100.0 > settings_.toleranceCents) recentHeard_ = 0;
+        std::move_backward(recentPitch_.begin(), recentPitch_.end() - 1, recentPitch_.end());
+        recentPitch_[0] = pitch;
+        ++recentHeard_;
+    } else {
+        recentHeard_ = 0;
     }
 
     const int64_t at = samplesFed_;
@@ -298,7 +314,13 @@ void PitchTracker::AnalyseHop() {
             // be put right at once.
             const bool guarded = heldNote_ >= 0 && heldHops_ >= HopsFor(settings_.octaveJumpMs)
                                  && IsOctaveJump(pendingNote_, heldNote_);
-            if (pendingHops_ >= HopsFor(guarded ? settings_.octaveJumpMs : settings_.stableMs)) {
+            // It is taken only while the sound holds steady: over the latest hops heard (across
+            // the notes it passed through) it has moved by little for each hop, so a slide
+            // through the notes names none of them, while a scoop that has come to rest does.
+            const int span = std::min(recentHeard_, int(recentPitch_.size())) - 1;
+            const bool steady = span <= 0
+                                || std::abs(pitch - recentPitch_[std::size_t(span)]) * 100.0 <= settings_.steadyCents * span;
+            if (steady && pendingHops_ >= HopsFor(guarded ? settings_.octaveJumpMs : settings_.stableMs)) {
                 // A note that takes over from the octave below it as that faded keeps the faded
                 // note's strength in mind, so what is left of it does not bring it back.
                 const bool fromFaded = heldNote_ >= 0 && heldFading_ && pendingNote_ == heldNote_ + 12;

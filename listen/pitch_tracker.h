@@ -9,8 +9,11 @@
 //     clearly better after two periods the note is the octave below (the detector took the
 //     second harmonic), when almost as well after half a period the octave above (it took a
 //     subharmonic, as in some attacks);
-//   - a stable rule: a new note is reported only once every hop has been nearest to it for a
-//     while, and a held note survives short drop-outs;
+//   - the saxophones' range: nothing below the baritone's lowest note (concert C2 against the
+//     reference A) is a note, so mains hum (50 or 60 Hz and its harmonics) never is one;
+//   - a stable rule: a new note is reported only once every hop has been nearest to it, and its
+//     pitch has held steady, for a while (a slide through the notes names none of them), and a
+//     held note survives short drop-outs;
 //   - an octave guard: a jump of whole octaves away from an established note must hold much
 //     longer than any other change, so a saxophone's strong second harmonic taking over for a
 //     moment never shows as an octave jump. A note whose odd harmonics fade away while it is held
@@ -21,6 +24,7 @@
 // (the capture thread, or a test); only the reference A may be changed from another thread.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -33,6 +37,11 @@ namespace korvalin {
 inline constexpr double kDefaultReferenceA = 440.0;
 inline constexpr double kLowestReferenceA = 415.0;
 inline constexpr double kHighestReferenceA = 466.0;
+
+// The lowest note any saxophone plays, the baritone's low A (concert C2), as a MIDI note; a tone
+// further below it than kLowestNoteMarginCents against the reference A is no note.
+inline constexpr int kLowestSaxophoneNote = 36;
+inline constexpr double kLowestNoteMarginCents = 45.0;
 
 // The reference A kept to its range; anything that is not a number gives the default.
 double ClampReferenceA(double hz);
@@ -66,6 +75,7 @@ struct PitchTrackerSettings {
     double highestHz = 3200.0;
     double stableMs = 15.0;           // a new note holds this long before it is reported
     double toleranceCents = 35.0;     // how far a note may wander while it settles
+    double steadyCents = 8.0;         // a new note is taken only when the sound moved less per hop
     double holdCents = 65.0;          // how far a held note may wander before it is left
     double octaveJumpMs = 100.0;      // a jump of whole octaves from the held note holds this long
     double releaseMs = 60.0;          // a held note survives drop-outs shorter than this
@@ -153,6 +163,10 @@ private:
     double fadedOddWeight_ = 0;
     int hopsSinceConfirmed_ = 0;
     int hopsSinceHeard_ = 0;
+    // The pitches (fractional MIDI notes) of the latest hops heard, newest first, and how many hops
+    // have been heard without a break.
+    std::array<double, 5> recentPitch_{};
+    int recentHeard_ = 0;
 };
 
 } // namespace korvalin

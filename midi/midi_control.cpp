@@ -32,6 +32,7 @@ constexpr int kClientWidth = 377;
 constexpr int kClassicClientHeight = 271;
 constexpr int kOutputRowHeight = 34;
 constexpr int kFollowRowHeight = 28;
+constexpr int kStatusRowHeight = 22;
 
 // Where the choice of "Patch follows instrument" is remembered.
 constexpr const char* kFollowKey = "midi/patchFollowsInstrument";
@@ -129,7 +130,9 @@ MidiControl::MidiControl() {
     Check1 = new QCheckBox("Lead In", this);
     Check1->setObjectName("Check1");
     Check1->setGeometry(48, 240, 81, 25);
-    connect(Check1, &QCheckBox::clicked, this, &MidiControl::Check1_Click);
+    // Check boxes act on their state however it changed (a click, the keyboard, an accessibility
+    // action or the program), never on the click alone.
+    connect(Check1, &QCheckBox::toggled, this, &MidiControl::Check1_Click);
 
     auto button = [this](const char* name, const QString& caption, int x, int w) {
         auto* b = new QPushButton(caption, this);
@@ -175,12 +178,31 @@ MidiControl::MidiControl() {
     Check2->setObjectName("Check2");
     Check2->setGeometry(8, kClassicClientHeight + kOutputRowHeight, 361, 25);
     Check2->setChecked(RememberedSettings().value(kFollowKey, false).toBool());
-    connect(Check2, &QCheckBox::clicked, this, &MidiControl::Check2_Click);
+    connect(Check2, &QCheckBox::toggled, this, &MidiControl::Check2_Click);
+
+    // A line on the output, on a row that is there only while it has something to say.
+    Label8 = label(this, "Label8", "", 8, kClassicClientHeight + kOutputRowHeight + kFollowRowHeight, 361, 17, false);
+    Label8->setAccessibleName("Output status");
+    Label8->hide();
+    WhenMidiOutputLost() = [this](const std::string& line) {
+        ShowFace();
+        ShowOutputStatus(QString::fromStdString(line));
+    };
 
     ShowFace();
 }
 
-MidiControl::~MidiControl() = default;
+MidiControl::~MidiControl() { WhenMidiOutputLost() = nullptr; }
+
+void MidiControl::ShowOutputStatus(const QString& line) {
+    Label8->setText(line);
+    // Read with its line, and announced when the line changes.
+    Label8->setAccessibleName(line.isEmpty() ? QStringLiteral("Output status")
+                                             : QStringLiteral("Output status: %1").arg(line));
+    Label8->setVisible(!line.isEmpty());
+    setFixedSize(kClientWidth, kClassicClientHeight + kOutputRowHeight + kFollowRowHeight
+                                   + (line.isEmpty() ? 0 : kStatusRowHeight));
+}
 
 void MidiControl::Option1_Click(int index) {
     if (index < 0 || index > 15) return;
@@ -192,7 +214,10 @@ void MidiControl::Option1_Click(int index) {
 }
 
 void MidiControl::Option2_Click() {
-    if (KORVALIN1.SoundOn == 0) OpenMidiOut();
+    if (KORVALIN1.SoundOn == 0) {
+        OpenMidiOut();
+        if (KORVALIN1.MidiReady) ShowOutputStatus({});
+    }
     KORVALIN1.SoundOn = 1;
 }
 
@@ -259,7 +284,12 @@ void MidiControl::RefreshOutputs() {
     auto found = std::find_if(outputs_.begin(), outputs_.end(),
                               [&](const OutputChoice& c) { return c.name == currentName; });
     if (found == outputs_.end()) {
-        outputs_.push_back({currentName, [current] { return current; }});
+        // Chosen again, it is looked for afresh: its port (or its server) may be back by then.
+        outputs_.push_back({currentName, [current, currentName] {
+                                for (const OutputChoice& c : ListOutputs())
+                                    if (c.name == currentName) return c.make();
+                                return current;
+                            }});
         found = outputs_.end() - 1;
     }
     const QSignalBlocker block(Combo1);
@@ -271,9 +301,11 @@ void MidiControl::RefreshOutputs() {
 void MidiControl::Combo1_Click() {
     const int index = Combo1->currentIndex();
     if (index < 0 || index >= int(outputs_.size())) return;
-    if (outputs_[index].name == CurrentMidiOutput()->Name()) return;
+    // The output in use chosen again is opened afresh when it is an external port (whose server
+    // may have restarted since); the built-in synthesizer, the same device, is left as it is.
     std::shared_ptr<MidiOutput> chosen = outputs_[index].make();
-    if (!chosen) return;
+    if (!chosen || chosen == CurrentMidiOutput()) return;
+    ShowOutputStatus({});
     if (KORVALIN1.SoundOn == 1) {
         // Opened the same way as by "On": a Program Change for the current patch and channel goes
         // out, and MidiReady tells whether the new device answered.

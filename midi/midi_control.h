@@ -55,6 +55,9 @@ public:
     void ShowFace();
     // Lists the outputs afresh, keeping the current one selected.
     void RefreshOutputs();
+    // One line below the controls on what became of the output (its server went away); empty
+    // hides it.
+    void ShowOutputStatus(const QString& line);
 
     // Controls, by their design names.
     QLabel* Label2 = nullptr;
@@ -80,6 +83,7 @@ public:
     QLabel* Label7 = nullptr;     // "Output"
     QComboBox* Combo1 = nullptr;  // the output device
     QCheckBox* Check2 = nullptr;  // "Patch follows instrument", remembered between runs
+    QLabel* Label8 = nullptr;     // what became of the output, shown only when there is news
 
     // The outputs as listed in Combo1, in the same order.
     const std::vector<OutputChoice>& Outputs() const { return outputs_; }

@@ -98,7 +98,13 @@ void SendMidiMessage() {
 
 void SendMidiNoteOn(int32_t note, int32_t velocity) { Send(kNoteOnStatus + KORVALIN1.MidiChannel, note, velocity); }
 
-void SendMidiNoteOff(int32_t note) { Send(kNoteOnStatus + KORVALIN1.MidiChannel, note, 0); }
+void SendMidiNoteOff(int32_t note) {
+    // Only a note this port started and has not ended is released: a release of a note never
+    // played (note 0 before the first note, or a note the note-off timer has already ended) would
+    // reach an external instrument as a message of its own.
+    if (!Held().contains({KORVALIN1.MidiChannel & 0x0F, note & 0x7F})) return;
+    Send(kNoteOnStatus + KORVALIN1.MidiChannel, note, 0);
+}
 
 void SendMidiProgramChange(int32_t program) { Send(kProgramChangeStatus + KORVALIN1.MidiChannel, program, 0); }
 
@@ -111,11 +117,23 @@ std::function<void()>& BeforeMidiOutCloses() {
     return hook;
 }
 
+std::function<void(const std::string&)>& WhenMidiOutputLost() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+void MidiOutputLost(const MidiOutput* device, const std::string& line) {
+    if (device != Device().get()) return;
+    KORVALIN1.MidiReady = 0;
+    if (const auto& hook = WhenMidiOutputLost()) hook(line);
+}
+
 void CloseMidiOut() {
     if (const std::function<void()>& hook = BeforeMidiOutCloses()) hook();
-    // The last note of the note display is ended as the note display itself would end it, then
-    // whatever else is still held (a Test note held down, a note left on a channel since changed),
-    // then every channel concerned is told to end all its notes, for devices that missed a note on.
+    // The last note of the note display is ended first, as the note display itself would end it,
+    // then whatever else is still held (a Test note held down, a note left on a channel since
+    // changed), then every channel concerned is told to end all its notes, for devices that missed
+    // a note on. Notes that are not sounding are not released.
     const int channel = KORVALIN1.MidiChannel & 0x0F;
     const std::set<std::pair<int, int>> held = Held();
     SendMidiNoteOff(KORVALIN1.LastMidiNote);

@@ -24,8 +24,8 @@ inline constexpr int32_t kAllNotesOffController = 123;
 // Implementations must make Send() and Close() harmless on a device that is not open.
 //
 // Closing leaves no note sounding: before CloseMidiOut() closes a device it sends it a note off for
-// every note the port started on it and has not ended (LastMidiNote on MidiChannel always among
-// them) and an All Notes Off on each channel concerned. A device therefore receives its silence
+// every note the port started on it and has not ended (LastMidiNote first) and an All Notes Off on
+// each channel concerned. A device therefore receives its silence
 // as ordinary messages before Close(), which matters for external ports, where the instrument
 // behind the port keeps sounding whatever this application does afterwards.
 class MidiOutput {
@@ -56,7 +56,9 @@ void SendMidiMessage();
 
 // Typed sends on MidiChannel: each fills the three registers and calls SendMidiMessage().
 void SendMidiNoteOn(int32_t note, int32_t velocity);
-void SendMidiNoteOff(int32_t note); // a Note On with velocity 0
+// A Note On with velocity 0, sent only for a note the port started on MidiChannel and has not
+// ended; otherwise nothing is sent and the registers keep the last message.
+void SendMidiNoteOff(int32_t note);
 void SendMidiProgramChange(int32_t program);
 void SendMidiControlChange(int32_t controller, int32_t value);
 
@@ -70,6 +72,13 @@ int64_t MsSinceNotesSounded();
 // Run by CloseMidiOut() first, while the device is still open: a player that sends on the device
 // by itself (the metronome and drone) ends what it has sounding there. Empty by default.
 std::function<void()>& BeforeMidiOutCloses();
+
+// A device that stops working by itself (its server went away) reports it here, on the GUI thread,
+// with one line for the user. When it is the current device, MidiReady becomes 0 and the hook
+// below is told the line; a report from any other device is ignored.
+void MidiOutputLost(const MidiOutput* device, const std::string& line);
+// Told each loss of the current device (the MIDI control window shows the line). Empty by default.
+std::function<void(const std::string& line)>& WhenMidiOutputLost();
 
 // A device that fails to open and drops everything: the port's state before a device is chosen.
 class SilentMidiOutput : public MidiOutput {

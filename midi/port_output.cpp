@@ -6,6 +6,7 @@
 #include "midi/jack_watch.h"
 #include "midi/rtmidi_clients.h"
 
+#include <QCoreApplication>
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
@@ -63,7 +64,17 @@ bool PortOutput::Open() {
     if (out_) return true;
     std::unique_ptr<JackWatch> watch;
     if (info_.system == PortSystem::Jack) {
-        watch = JackWatch::Start({});
+        // The server stopping is passed on to the GUI thread, where the port is told of the loss
+        // if this output is still the one in use.
+        std::weak_ptr<const PortOutput*> alive = alive_;
+        watch = JackWatch::Start({.serverStopped = [alive] {
+            QCoreApplication* app = QCoreApplication::instance();
+            if (!app) return;
+            QMetaObject::invokeMethod(app, [alive] {
+                if (const std::shared_ptr<const PortOutput*> output = alive.lock())
+                    MidiOutputLost(*output, "The JACK server stopped; choose the output again.");
+            }, Qt::QueuedConnection);
+        }, .portGone = {}});
         if (!watch) {
             NoteAudioDiagnostic("no JACK server for " + info_.display);
             return false;

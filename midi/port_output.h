@@ -45,6 +45,8 @@ private:
     PortInfo info_;
     std::unique_ptr<RtMidiOut> out_;
     std::unique_ptr<JackWatch> watch_; // on JACK: tells whether the server has stopped
+    // Lives as long as this output; word from JACK's threads is passed on only while it does.
+    std::shared_ptr<const PortOutput*> alive_ = std::make_shared<const PortOutput*>(this);
 };
 
 // The number under which a system lists a port, given every name it lists in order (empty names

@@ -1,27 +1,36 @@
 // A long random session through the real windows: clicks on the keyboard and staff pictures, every
 // button, menu item, bar and list the windows offer, typed keys, scale runs started on top of one
 // another, windows opened and closed, sound switched off and on and the output switched. Sound goes
-// to recording devices, every 50th action switching sound or the output. No output may be closed
-// with a note sounding on it, none may be left sounding at the end, and memory must have settled.
+// to recording devices, every 50th action switching sound or the output. On the private servers
+// `./korvalin test` starts, the room joins in: the Listen window listens through a microphone that
+// hears the sound server's speakers, the JACK server's ports are offered as outputs, and the
+// metronome and drone sound from the start. No output may be closed with a note sounding on it,
+// none may be left sounding at the end, and memory must hold level.
 //
 // KORVALIN_SOAK_SEED replays a session; KORVALIN_SOAK_ACTIONS sets its length.
+#include "listen/listen_window.h"
+#include "listen/wait_for_me_panel.h"
 #include "main_window/picture_box.h"
+#include "metronome/metronome_window.h"
 #include "midi/midi_control.h"
 #include "printing/print_setup.h"
 #include "reference/help_viewer.h"
 #include "scales/playback.h"
 #include "tests/support/gui_test.h"
 #include "tests/support/find_control.h"
+#include "tests/support/jack_sender.h"
 #include "tests/support/recording_help.h"
 #include "tests/support/scripted_print_dialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -86,7 +95,8 @@ Replay Play(const RecordingMidiOutput& device) {
         const std::pair<int, int> key{channel, e.Data1()};
         if (e.Data2() > 0) on.insert(key);
         else on.erase(key);
-        r.most = std::max(r.most, on.size());
+        // The metronome's clicks and drone sound on channels of their own (10, and 16 or 15).
+        r.most = std::max(r.most, size_t(std::count_if(on.begin(), on.end(), [](const auto& n) { return n.first != 9 && n.first < 14; })));
     }
     return r;
 }
@@ -205,14 +215,28 @@ protected:
     void SetUp() override {
         ports = {std::make_shared<RecordingMidiOutput>(true, "Port A"), std::make_shared<RecordingMidiOutput>(false, "Port B")};
         OutputChoiceTest::SetUp();
+        if (OnPrivateJackServer())
+            SetPortLister([this] {
+                std::vector<OutputChoice> list{{"Port A", [this] { return ports[0]; }}, {"Port B", [this] { return ports[1]; }}};
+                for (OutputChoice& c : ListPortOutputs()) if (c.name.ends_with("(JACK)")) list.push_back(c);
+                return list;
+            });
+        // A room microphone: a source that hears what the private server's speakers play.
+        roomMic = qgetenv("PULSE_SERVER").contains("/tmp/")
+                  && QProcess::execute("pactl", {"load-module", "module-remap-source", "master=korvalin_test.monitor",
+                                                 "source_properties=device.description=roommic"}) == 0;
         SetPrintDialogs(std::make_shared<ScriptedPrintDialogs>()); // every print dialog is cancelled
         SetHelp(std::make_shared<RecordingHelp>());
+        WaitForMePanel::CsvFileChooser() = [](QWidget*, const QString&) { return QString(); }; // cancelled
     }
     void TearDown() override {
         OutputChoiceTest::TearDown();
+        if (roomMic) QProcess::execute("pactl", {"unload-module", "module-remap-source"});
         SetPrintDialogs(nullptr);
         SetHelp(nullptr);
+        WaitForMePanel::CsvFileChooser() = nullptr;
     }
+    bool roomMic = false;
 };
 
 TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
@@ -236,11 +260,20 @@ TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != &main && w->isVisible()) w->close();
     main.show();
+    // The room: listening through the microphone, and the metronome with its drone.
+    Find<QAction>(main, "ListenItem")->trigger();
+    QComboBox* input = Find<QComboBox>(Window<ListenWindow>(), "inputChooser");
+    input->setCurrentIndex(roomMic ? input->findText("roommic", Qt::MatchContains) : 0);
+    emit input->activated(input->currentIndex());
+    ASSERT_TRUE(!roomMic || input->currentText().contains("roommic")) << input->currentText().toStdString();
+    Find<QAction>(main, "MetronomeItem")->trigger();
+    for (QAbstractButton* b : {Window<MetronomeWindow>().clickOnBox, Window<MetronomeWindow>().droneOnBox}) b->setChecked(true);
+    Window<MetronomeWindow>().startButton->click();
     Session session(seed);
     std::mt19937 answers(seed ^ 0x5eed);
     const char* typed[] = {"1", "2", " 1", "3", "0", "x"};
 
-    long memoryAfterWarmUp = 0;
+    std::vector<long> memory; // resident, every 250 actions
     int done = 0;
     int deepest = 0;
     QEventLoop loop;
@@ -257,7 +290,7 @@ TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
             }
             return;
         }
-        if (done == 100) memoryAfterWarmUp = ResidentKb(); // before a run can start inside this action
+        if (done % 250 == 0) memory.push_back(ResidentKb()); // before a run can start inside this action
         ++done;
         QTimer::singleShot(0, step);
         if (prompts->answers.size() < 2) prompts->answers.push_back(QString(typed[answers() % std::size(typed)]));
@@ -269,6 +302,8 @@ TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
     };
     // End every run still in progress: "Stop" and "Next Note" until no run is left.
     QObject::connect(&windDown, &QTimer::timeout, [&] {
+        // A dialog the last actions opened (a file chooser, a question) is cancelled.
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         KORVALIN1.StopFlag = 1;
         KORVALIN1.NextNoteFlag = 2;
         if (PlaybackRunDepth() == 0 || clock.elapsed() > 30000) {
@@ -307,11 +342,14 @@ TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
         for (const auto& e : device->events) struck += e.kind == Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0;
     EXPECT_GT(struck, actions / 100) << "the session hardly played anything";
 
-    const long memoryAtEnd = ResidentKb();
-    std::cerr << "memory after 100 actions " << memoryAfterWarmUp / 1024 << " MB, at the end " << memoryAtEnd / 1024
-              << " MB\n";
+    // Resident memory (in the normal build: the sanitizer's own bookkeeping grows by design) may
+    // rise while the session warms up, and then holds level over its second half.
+    memory.push_back(ResidentKb());
+    std::cerr << "resident memory every 250 actions, MB:";
+    for (long kb : memory) std::cerr << " " << kb / 1024;
+    std::cerr << "\n";
     if (!kSanitized) {
-        EXPECT_LT(memoryAtEnd - memoryAfterWarmUp, 40 * 1024) << "memory kept growing";
+        EXPECT_LT(memory.back() - memory[memory.size() / 2], 8 * 1024) << "memory kept growing";
     }
 }
 

@@ -53,6 +53,14 @@ std::vector<float> OctaveBelowAttack(double rate, double hz, double seconds, dou
     return x;
 }
 
+// A harmonic tone sliding evenly (in pitch) from `from` to `to` Hz.
+std::vector<float> Slide(double rate, double from, double to, double seconds) {
+    std::vector<float> x(std::size_t(rate * seconds));
+    for (double i = 0, phase = 0; i < double(x.size()); phase += 2 * std::numbers::pi * from * std::pow(to / from, i++ / double(x.size())) / rate)
+        for (std::size_t h = 0; h < kRich.size(); ++h) x[std::size_t(i)] += float(0.2 * kRich[h] * std::sin(double(h + 1) * phase));
+    return x;
+}
+
 std::vector<float> Quiet(double rate, double seconds) { return std::vector<float>(std::size_t(rate * seconds), 0.0f); }
 
 std::vector<float> Noise(double rate, double seconds, double level, uint32_t seed) {
@@ -210,7 +218,8 @@ TEST(PitchTracker, BufferSizeDoesNotMatter) {
     EXPECT_EQ(tracker.SamplesFed(), 0);
 }
 
-// Silence, noise, clicks, a too-quiet tone and samples that are no numbers give no note.
+// Silence, noise, clicks, a too-quiet tone, samples that are no numbers, mains hum below every
+// saxophone and a slide through the notes give no note.
 TEST(PitchTracker, NoNoteWithoutOne) {
     const double rate = 44100;
     std::vector<float> clicks = Quiet(rate, 2);
@@ -232,6 +241,9 @@ TEST(PitchTracker, NoNoteWithoutOne) {
         {"clicks", clicks, -55, -121, 0},
         {"a tone below the gate", Tone(rate, 440, 1, kRich, 0.0005), -55, -121, -55},
         {"samples that are no numbers", broken, -55, -121, 0},
+        {"60 Hz hum", Tone(rate, 60, 2), -55, -121, 0},
+        {"50 Hz hum, its fundamental weak", Tone(rate, 50, 2, kWeakFundamental), -55, -121, 0},
+        {"a slide from 50 Hz to 4 kHz", Slide(rate, 50, 4000, 4), -55, -121, 0},
     };
     for (const Case& c : cases) {
         PitchTrackerSettings s;
