@@ -157,7 +157,8 @@ TEST_F(PrintSetup, CopiesAndPageRangesNeitherRepeatNorCutTheOutput) {
     if (!PdfRasteriserAvailable()) GTEST_SKIP() << "pdftoppm is not installed";
     EXPECT_FALSE(InkBounds(RasterisePdf(out, 36)).isEmpty());
 
-    if (qEnvironmentVariable("KORVALIN_CUPS_PDF_QUEUE").isEmpty()) GTEST_SKIP() << "no private CUPS-PDF queue";
+    ASSERT_FALSE(qEnvironmentVariable("KORVALIN_CUPS_PDF_QUEUE").isEmpty())
+        << "no private CUPS-PDF queue; `./korvalin test` starts one";
     Choose(QString(), QPageLayout::Landscape, 3, later);
     f.PNote_Click();
     QString queued;
