@@ -87,6 +87,9 @@ struct SynthEngine::Fluid {
     // Written by the caller, read by the audio thread.
     std::atomic<bool> probeArmed{false};
     std::atomic<int64_t> firstSoundAt{-1};
+    // When the stream was opened and when its thread last asked for sound (MonotonicNanoseconds).
+    std::atomic<int64_t> startedAt{0};
+    std::atomic<int64_t> renderedAt{0};
 
     ~Fluid() {
         if (audio) delete_fluid_audio_driver(audio);
@@ -210,6 +213,7 @@ bool SynthEngine::StartAudio(const std::vector<std::string>& drivers) {
     // looks for the first sound while the latency probe is armed.
     auto process = [](void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
         auto* fluid = static_cast<Fluid*>(data);
+        fluid->renderedAt.store(MonotonicNanoseconds(), std::memory_order_relaxed);
         for (int i = 0; i < nout; ++i) std::fill(out[i], out[i] + len, 0.0f);
         for (int i = 0; i < nfx; ++i) std::fill(fx[i], fx[i] + len, 0.0f);
         // Without effect buffers of its own the driver gets the reverb mixed into the output.
@@ -234,6 +238,7 @@ bool SynthEngine::StartAudio(const std::vector<std::string>& drivers) {
             continue;
         }
         fluid_settings_setstr(fluid_->settings, "audio.driver", name.c_str());
+        fluid_->startedAt.store(MonotonicNanoseconds());
         if (fluid_audio_driver_t* audio = new_fluid_audio_driver2(fluid_->settings, process, fluid_.get())) {
             fluid_->audio = audio;
             driver_ = name;
@@ -253,6 +258,12 @@ void SynthEngine::StopAudio() {
 }
 
 bool SynthEngine::AudioRunning() const { return fluid_ && fluid_->audio; }
+
+bool SynthEngine::AudioStalled(std::chrono::milliseconds limit) const {
+    if (!AudioRunning()) return false;
+    const int64_t last = std::max(fluid_->startedAt.load(), fluid_->renderedAt.load(std::memory_order_relaxed));
+    return MonotonicNanoseconds() - last > int64_t(limit.count()) * 1000000;
+}
 
 int SynthEngine::ActiveVoices() const { return fluid_ ? fluid_synth_get_active_voice_count(fluid_->synth) : 0; }
 
@@ -308,6 +319,7 @@ void SynthOutput::Send(uint32_t message) {
     // Only while open: a note started with no sound device would be heard on reopening.
     if (!open_) return;
     const bool noteOn = (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) != 0;
+    if (noteOn) RestartStalledStream();
     // A note that finds no stream opens one. When none opens (the server is gone) the note is
     // dropped, not kept to sound when a stream opens later. A new stream writes its first buffers
     // back to back, so the note, played just after the opening, is in one of them.
@@ -316,6 +328,16 @@ void SynthOutput::Send(uint32_t message) {
     if (!noteOn) return;
     lastSound_ = std::chrono::steady_clock::now();
     WatchForSilence();
+}
+
+void SynthOutput::RestartStalledStream() {
+    // A stream whose server went away (restarted for a change of devices) stays open to the
+    // synthesizer but is asked for no more sound: it is closed, and opened again now when the
+    // server is back or by the next note that finds it.
+    if (!engine_.AudioStalled(kStalledStream)) return;
+    engine_.StopAudio();
+    NoteAudioDiagnostic("the audio stream stopped: opened again");
+    if (holds_ > 0) engine_.StartAudio(settings_.audioDrivers);
 }
 
 bool SynthOutput::HoldStream() {
@@ -362,6 +384,9 @@ void SynthOutput::WatchForSilence() {
 }
 
 void SynthOutput::CheckSilence() {
+    RestartStalledStream();
+    // What holds the stream (the metronome) sounds again as soon as a stream opens again.
+    if (holds_ > 0 && !engine_.AudioRunning()) engine_.StartAudio(settings_.audioDrivers);
     const auto now = std::chrono::steady_clock::now();
     if (holds_ > 0 || engine_.ActiveVoices() > 0) {
         lastSound_ = now;

@@ -61,6 +61,9 @@ public:
     bool StartAudio(const std::vector<std::string>& drivers);
     void StopAudio();
     bool AudioRunning() const;
+    // Whether the stream is open but its thread has asked for no sound for longer than `limit`
+    // (the server went away under it).
+    bool AudioStalled(std::chrono::milliseconds limit) const;
     const std::string& AudioDriver() const { return driver_; }
     // Voices still sounding, release tails included.
     int ActiveVoices() const;
@@ -125,6 +128,8 @@ private:
     void WaitForLoad();
     void WatchForSilence();
     void CheckSilence();
+    void RestartStalledStream();
+    static constexpr std::chrono::milliseconds kStalledStream{500};
 
     SynthSettings settings_;
     SynthEngine engine_;

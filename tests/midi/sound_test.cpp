@@ -16,6 +16,7 @@
 
 #include <QProcess>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -218,6 +219,42 @@ TEST_F(SoundThroughServer, ANoteWithoutAServerIsDroppedAndTheNextTriesAgain) {
     EXPECT_TRUE(synth->StreamOpen()) << "the next note must try again";
     synth->Close();
     EXPECT_FALSE(synth->StreamOpen());
+}
+
+// The sound server restarted under a sounding note, as a desktop's server is when devices change:
+// the next note sounds once the server is back. A server of the test's own, on its own socket.
+TEST_F(SoundThroughServer, AfterTheServerRestartsUnderASoundingNoteTheNextNoteSounds) {
+    QTemporaryDir dir;
+    const auto server = [&](const char* command) {
+        QProcess p;
+        p.start(KORVALIN_PULSE_SCRIPT, {command, dir.path()});
+        p.waitForFinished(20000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toUtf8();
+    };
+    const QByteArray shared = qgetenv("PULSE_SERVER");
+    const QByteArray own = server("start");
+    ASSERT_FALSE(own.isEmpty()) << "a server of the test's own did not start";
+    qputenv("PULSE_SERVER", own);
+    ASSERT_TRUE(synth->Open());
+    synth->Send(PackMidiMessage(0x90, 60, 100));
+    ASSERT_TRUE(synth->StreamOpen());
+    QTest::qWait(300);
+    server("stop");
+    EXPECT_EQ(server("start"), own);
+    QTest::qWait(600);
+    synth->Send(PackMidiMessage(0x90, 60, 0));
+    {
+        MonitorRecording recording;
+        EXPECT_TRUE(recording.Started());
+        const std::size_t from = recording.Samples();
+        synth->Send(PackMidiMessage(0x90, 64, 100));
+        QTest::qWait(1000);
+        const std::vector<float> x = recording.Between(from, recording.Samples());
+        EXPECT_TRUE(std::any_of(x.begin(), x.end(), [](float v) { return std::fabs(v) > 1e-3f; })) << "the next note was silent";
+    }
+    synth->Close();
+    server("stop");
+    qputenv("PULSE_SERVER", shared);
 }
 
 } // namespace
