@@ -334,10 +334,15 @@ void SynthOutput::RestartStalledStream() {
     // A stream whose server went away (restarted for a change of devices) stays open to the
     // synthesizer but is asked for no more sound: it is closed, and opened again now when the
     // server is back or by the next note that finds it.
+    // A busy machine can also hold a healthy stream back that long: what still sounds is opened
+    // again at once, so a late stream costs a glitch, not the note.
     if (!engine_.AudioStalled(kStalledStream)) return;
     engine_.StopAudio();
     NoteAudioDiagnostic("the audio stream stopped: opened again");
-    if (holds_ > 0) engine_.StartAudio(settings_.audioDrivers);
+    const bool sounding = engine_.ActiveVoices() > 0;
+    if ((holds_ > 0 || sounding) && engine_.StartAudio(settings_.audioDrivers)) return;
+    // With no server the notes it cut off are dropped, not kept to sound on the next stream.
+    if (holds_ == 0 && sounding) engine_.Silence();
 }
 
 bool SynthOutput::HoldStream() {
@@ -387,6 +392,10 @@ void SynthOutput::CheckSilence() {
     RestartStalledStream();
     // What holds the stream (the metronome) sounds again as soon as a stream opens again.
     if (holds_ > 0 && !engine_.AudioRunning()) engine_.StartAudio(settings_.audioDrivers);
+    if (holds_ == 0 && !engine_.AudioRunning()) {
+        idleWatch_->stop(); // the stream is closed already: nothing is left to watch
+        return;
+    }
     const auto now = std::chrono::steady_clock::now();
     if (holds_ > 0 || engine_.ActiveVoices() > 0) {
         lastSound_ = now;
