@@ -5,6 +5,7 @@
 #include "room/playback_reference.h"
 
 #include <QAudioSource>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QIODevice>
 #include <QMediaDevices>
@@ -56,6 +57,21 @@ float SampleValue(const char* p, QAudioFormat::SampleFormat format) {
     }
 }
 
+// The platform's audio layer makes its connection for streams on the thread that opens the first
+// one, and mends it after the server restarts (as a desktop's does when devices change) through
+// that thread's event loop. A capture thread ends with its capture, so the process's first stream
+// is opened and closed at once here, on the application's thread, which runs as long as it does.
+void OpenTheFirstStreamHere(const QAudioDevice& device) {
+    static bool opened = false;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (opened || !app || QThread::currentThread() != app->thread()) return;
+    opened = true;
+    auto* first = new QAudioSource(device, device.preferredFormat());
+    first->start();
+    first->stop();
+    first->deleteLater(); // its end turns the event loop, which it may not do inside a caller
+}
+
 } // namespace
 
 // Everything that runs on the capture thread: the audio source, the tracker and a watch for an
@@ -101,6 +117,8 @@ public:
         connect(source_, &QAudioSource::stateChanged, this, &AudioCaptureWorker::StateChanged);
         io_ = source_->start();
         if (!io_ || source_->error() != QAudio::NoError) {
+            // A fatal error before any stream: no connection to the server (yet).
+            serverNotReady_ = source_->error() == QAudio::FatalError;
             const QString line = OpenFailure(source_->error());
             StopSource();
             return line;
@@ -113,6 +131,8 @@ public:
         lastData_.start();
         return {};
     }
+
+    bool ServerNotReady() const { return serverNotReady_; }
 
     void Stop() {
         StopSource();
@@ -248,6 +268,7 @@ private:
     QString name_;
     int silentLimitMs_ = 2000;
     bool failedOnce_ = false;
+    bool serverNotReady_ = false;
     std::unique_ptr<PitchTracker> tracker_;
     std::unique_ptr<EchoCanceller> canceller_;
     int64_t capturePosition_ = -1;
@@ -269,11 +290,13 @@ QList<QAudioDevice> AudioPitchInput::Inputs() { return QMediaDevices::audioInput
 
 bool AudioPitchInput::Open(const QAudioDevice& device, QString* why) {
     Close();
+    serverNotReady_ = false;
     auto refuse = [why](const QString& line) {
         if (why) *why = line;
         return false;
     };
     if (device.isNull()) return refuse(QStringLiteral("There is no audio input to listen to."));
+    OpenTheFirstStreamHere(device);
 
     thread_ = new QThread();
     thread_->setObjectName(QStringLiteral("Listening"));
@@ -300,6 +323,7 @@ bool AudioPitchInput::Open(const QAudioDevice& device, QString* why) {
     QMetaObject::invokeMethod(
         worker_, [&line, &device, worker, referenceA, limit] { line = worker->Start(device, referenceA, limit); },
         Qt::BlockingQueuedConnection);
+    serverNotReady_ = worker_->ServerNotReady();
     if (!line.isEmpty()) {
         Close();
         return refuse(line);

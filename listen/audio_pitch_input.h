@@ -41,6 +41,9 @@ public:
     bool Open(const QAudioDevice& device, QString* why);
     void Close();
     bool IsOpen() const { return thread_ != nullptr; }
+    // The last Open failed for want of a connection to the server, as while it restarts: trying
+    // again a moment later may succeed.
+    bool ServerNotReady() const { return serverNotReady_; }
     QAudioDevice Device() const { return device_; }
 
     // The reference A the notes are named against (415 to 466 Hz); applies from the next hop.
@@ -70,6 +73,7 @@ private:
     double referenceA_ = kDefaultReferenceA;
     int silentLimitMs_ = 2000;
     int capture_ = 0; // counts the captures opened
+    bool serverNotReady_ = false;
 };
 
 } // namespace korvalin

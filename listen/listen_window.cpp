@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 #include <functional>
 #include <cmath>
 #include <vector>
@@ -220,6 +221,12 @@ ListenWindow::ListenWindow() {
     // The inputs are listed when the window opens: until then nothing asks the audio server.
     inputChooser_->addItem(kNotListening, QString());
     connect(inputChooser_, &QComboBox::currentIndexChanged, this, &ListenWindow::InputChosen);
+    serverRetry_.setSingleShot(true);
+    serverRetry_.setInterval(300);
+    connect(&serverRetry_, &QTimer::timeout, this, [this] {
+        retryingInput_ = true;
+        InputChosen(inputChooser_->currentIndex());
+    });
     connect(referenceBox_, &QSpinBox::valueChanged, this, &ListenWindow::ReferenceChanged);
     connect(showOnMainBox_, &QCheckBox::toggled, this, &ListenWindow::ShowOnMainToggled);
 }
@@ -285,8 +292,12 @@ bool ListenWindow::ChooseInput(const QString& caption) {
 
 void ListenWindow::InputChosen(int index) {
     if (restoring_) return;
+    const bool retrying = std::exchange(retryingInput_, false);
     StopListening();
-    ShowStatus({});
+    if (!retrying) {
+        serverWait_.invalidate();
+        ShowStatus({});
+    }
     const QString key = inputChooser_->itemData(index).toString();
     {
         QSettings s = RememberedSettings();
@@ -312,11 +323,19 @@ void ListenWindow::InputChosen(int index) {
         if (!opened && why.isEmpty())
             why = QStringLiteral("The MIDI input \"%1\" is not there now.").arg(inputChooser_->itemText(index));
     }
+    if (!opened && audio_->ServerNotReady() && (!serverWait_.isValid() || serverWait_.elapsed() < kServerWaitMs)) {
+        if (!serverWait_.isValid()) serverWait_.start();
+        ShowStatus(QStringLiteral("Waiting for the audio server to answer…"));
+        serverRetry_.start();
+        return;
+    }
+    if (opened) ShowStatus({});
     if (!opened) InputFailed(why);
     else practicePanel_->SetInputRunning(true);
 }
 
 void ListenWindow::StopListening() {
+    serverRetry_.stop();
     audio_->Close();
     midi_->Close();
     practicePanel_->SetInputRunning(false);

@@ -97,6 +97,12 @@ private:
 
     // The note settling toward the main window: shown there once it has held kHoldMs.
     QTimer holdTimer_;
+    // An input chosen while the audio server is not answering (it restarts) is tried again a few
+    // times a second until kServerWaitMs have passed since the choice.
+    QTimer serverRetry_;
+    QElapsedTimer serverWait_;
+    static constexpr int kServerWaitMs = 8000;
+    bool retryingInput_ = false;
     int holdingNote_ = -1;
     int shownOnMain_ = -1;
     TuningNeedle needle_;

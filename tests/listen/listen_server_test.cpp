@@ -302,4 +302,60 @@ TEST_F(ListenThroughServer, InARoomTheApplicationsOwnSoundIsNotThePlayer) {
     CloseMidiOut();
 }
 
+// The server restarts (as a desktop's does for a change of devices) while the window listens: the
+// line says the input has gone, and once the server is back with the same source, choosing it again
+// listens again. The server is this test's own, so the run's shared one is left alone; the test
+// runs in a process of its own (as ctest runs each), whose audio layer meets no other server.
+class ListenAcrossARestart : public ListenThroughServer {
+protected:
+    void SetUp() override {
+        shared = qgetenv("PULSE_SERVER");
+        own = Server("start");
+        ASSERT_FALSE(own.isEmpty()) << "a server of the test's own did not start";
+        qputenv("PULSE_SERVER", own);
+        ListenThroughServer::SetUp();
+    }
+    void TearDown() override {
+        ListenThroughServer::TearDown();
+        Server("stop");
+        qputenv("PULSE_SERVER", shared);
+    }
+    QByteArray Server(const char* command) {
+        QProcess p;
+        p.start(KORVALIN_PULSE_SCRIPT, {command, serverFolder.path()});
+        p.waitForFinished(20000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toUtf8();
+    }
+    QTemporaryDir serverFolder;
+    QByteArray shared, own;
+};
+
+TEST_F(ListenAcrossARestart, ChosenAgainTheInputListensAgain) {
+    Form1& f = Window<Form1>();
+    f.show();
+    Find<QAction>(f, "ListenItem")->trigger();
+    ListenWindow& w = Window<ListenWindow>();
+    ChooseMicrophone(w);
+
+    Server("stop");
+    module.clear(); // gone with the server
+    remapModule.clear();
+    QLabel* status = Find<QLabel>(w, "statusLine");
+    EXPECT_TRUE(WaitFor([&] { return !w.Listening() && status->isVisible(); }, 20)) << "the Listen window said nothing";
+    ASSERT_EQ(Server("start"), own);
+    LoadSink();
+
+    std::optional<QAudioDevice> microphone;
+    ASSERT_TRUE(WaitFor([&] { return (microphone = Microphone()).has_value(); }, 20)) << "the source is not listed";
+    w.ListInputs();
+    ASSERT_TRUE(w.ChooseInput(microphone->description()));
+    EXPECT_TRUE(WaitFor([&] { return w.Listening(); }, 10)) << status->text().toStdString();
+    EXPECT_FALSE(status->isVisible()) << status->text().toStdString();
+    QTest::qWait(ListenWindow::kOwnSoundTailMs);
+    Play();
+    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30))
+        << "not heard after the server came back: the main window shows note " << f.CurrentNote << " and the window says \""
+        << status->text().toStdString() << "\"";
+}
+
 } // namespace
