@@ -365,7 +365,11 @@ void ListenWindow::Heard(const HeardNote& incoming) {
     // The microphone also hears the application's own notes. The echo canceller takes out most of
     // the built-in synthesizer's; what is left of them, and whatever an external output plays,
     // is told apart by pitch and level.
-    if (!note.fromMidi && note.hasNote && !ownSound_.IsPlayer(OwnSounding(), note.concertMidi, note.levelDb, SteadyMilliseconds()))
+    // A note the chosen saxophone cannot play (a hum, a whistle, a voice far above) is not the
+    // player either. A MIDI keyboard plays what it likes: its notes are named as they come.
+    if (!note.fromMidi && note.hasNote &&
+        (!PlayableOn(note.concertMidi, CurrentTransposition()) ||
+         !ownSound_.IsPlayer(OwnSounding(), note.concertMidi, note.levelDb, SteadyMilliseconds())))
         note = HeardNote{false, -1, 0, false, note.ms};
     ShowHeard(note);
     emit heard(note);

@@ -94,4 +94,12 @@ int WrittenNoteFor(int concertMidi, int transpositionRows, const BlackKeySpellin
     return NoteNumberForPitch(concertMidi + semitones, spelling);
 }
 
+bool PlayableOn(int concertMidi, int transpositionRows) {
+    constexpr int kLowBFlat = 58, kBaritoneLowA = 57, kAltissimoA = 105;
+    const int semitones = TranspositionSemitones(transpositionRows);
+    if (semitones < 0) return false;
+    const int written = concertMidi + semitones;
+    return written >= (semitones == 21 ? kBaritoneLowA : kLowBFlat) && written <= kAltissimoA;
+}
+
 } // namespace korvalin

@@ -34,6 +34,11 @@ struct BlackKeySpelling {
 int WrittenNoteFor(int concertMidi, int transpositionRows,
                    const BlackKeySpelling& spelling = BlackKeySpelling::Default());
 
+// Whether the saxophone `transpositionRows` rows down plays the concert MIDI note: its written note
+// lies from the low Bb (the baritone's low A) up to the altissimo A (MIDI 105), the range the
+// fingerings cover. False for a transposition that is none of the four.
+bool PlayableOn(int concertMidi, int transpositionRows);
+
 // The note number of a MIDI note as it is written (no transposition), spelled by `spelling`; 0
 // outside the note table.
 int NoteNumberForPitch(int midi, const BlackKeySpelling& spelling = BlackKeySpelling::Default());

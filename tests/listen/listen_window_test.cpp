@@ -180,14 +180,42 @@ INSTANTIATE_TEST_SUITE_P(
         // Black keys outside a scale: Bb, Eb, Ab, C#, F#.
         NoteCase{"AltoAFlat", "Option2", Audio(59, 3), "Ab0 (G#)", "sounds B0", "+3 cents, in tune", 85},
         NoteCase{"AltoFSharpFromMidi", "Option2", Midi(57), "F#0 (Gb)", "sounds A0", "0 cents, in tune", 81},
-        // Altissimo on the baritone: the main window marks it on the keyboard's top octave.
-        NoteCase{"BaritoneAltissimo", "Option4", Audio(90, 0), "Eb4 (D#)", "sounds Gb2", "0 cents, in tune", 146},
+        // The baritone's altissimo A, the highest note any chart fingers: the main window marks it
+        // on the keyboard's top octave.
+        NoteCase{"BaritoneAltissimo", "Option4", Audio(84, 0), "A4", "sounds C2", "0 cents, in tune", 137},
         // A keyboard's low note on a MIDI input, written below the keyboard picture: named here,
         // the main window keeps its note.
         NoteCase{"AltoBelowTheKeyboardFromMidi", "Option2", Midi(20), "F-3", "sounds Ab-4", "0 cents, in tune", 0},
-        // Concert G7 is above the written table on the baritone: only the sounding note is named.
-        NoteCase{"BaritoneOffTheTable", "Option4", Audio(103, -4), "-", "sounds G3", "-4 cents, in tune", 0}),
+        // Concert G7 from a keyboard is above the written table on the baritone: only the sounding
+        // note is named.
+        NoteCase{"BaritoneOffTheTableFromMidi", "Option4", Midi(103), "-", "sounds G3", "0 cents, in tune", 0}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// The microphone names only what the chosen saxophone plays, from its low Bb (the baritone's low
+// A) to the altissimo A; a hum below or a whistle above is no note. A keyboard is not held to it.
+TEST_F(ListenWindowTest, OnlyNotesTheChosenSaxophonePlaysAreNamed) {
+    ListenWindow& w = Open();
+    Form1& f = Window<Form1>();
+    struct Range {
+        const char* option;
+        int lowest, highest; // concert
+    };
+    for (const Range& r : {Range{"Option1", 56, 103}, Range{"Option2", 49, 96}, Range{"Option3", 44, 91},
+                           Range{"Option4", 36, 84}}) {
+        SCOPED_TRACE(r.option);
+        Find<QRadioButton>(f, r.option)->click();
+        for (const int concert : {r.lowest - 1, r.highest + 1}) {
+            w.Heard(Audio(concert));
+            EXPECT_EQ(Text(w, "writtenNote"), "-") << concert;
+        }
+        for (const int concert : {r.lowest, r.highest}) {
+            w.Heard(Audio(concert));
+            EXPECT_NE(Text(w, "writtenNote"), "-") << concert;
+        }
+        w.Heard(Midi(r.highest + 1));
+        EXPECT_NE(Text(w, "concertNote"), "");
+    }
+}
 
 TEST_F(ListenWindowTest, OnlyANoteHeldSteadyReachesTheMainWindowAndOnlyWhenAsked) {
     ListenWindow& w = Open();
