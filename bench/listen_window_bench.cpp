@@ -1,6 +1,8 @@
 // What listening costs the application: processor time (all threads) and resident memory with
 // the main window idle, with the Listen window open and capturing a saxophone note played into a
-// private PulseAudio server, and once the window is closed again.
+// private PulseAudio server, then in the room: the built-in synthesizer's drone and clicks at their
+// loudest heard by the same microphone, taken out by the echo canceller on the capture thread; and
+// once the window is closed again.
 //   listen_window_bench [seconds per phase, 10 by default]
 #include "app/prompts.h"
 #include "app/window_registry.h"
@@ -9,7 +11,10 @@
 #include "listen/audio_pitch_input.h"
 #include "listen/listen_window.h"
 #include "main_window/form1.h"
+#include "metronome/metronome_player.h"
 #include "midi/midi_port.h"
+#include "midi/synth_output.h"
+#include "scales/playback.h"
 #include "tests/listen/listen_corpus.h"
 #include "tests/support/recording_midi_output.h"
 #include "tests/support/recording_prompts.h"
@@ -77,6 +82,7 @@ QMap<QString, ThreadUse> Threads() {
 struct Phase {
     double cpuPercent;
     double rssMb;
+    double capture; // the capture thread's share of a core
     QStringList threads; // each thread: its name, its share of a core and its wake-ups a second
 };
 
@@ -86,15 +92,17 @@ Phase Measure(int seconds) {
     QTest::qWait(seconds * 1000);
     const double cpu = 100.0 * (bench::CpuSeconds() - before) / seconds;
     QStringList threads;
+    double capture = 0;
     const QMap<QString, ThreadUse> end = Threads();
     for (auto t = end.begin(); t != end.end(); ++t) {
         const ThreadUse from = start.value(t.key(), ThreadUse{t->name, 0, 0});
+        if (t->name == "Listening") capture += 100.0 * (t->cpuSeconds - from.cpuSeconds) / seconds;
         threads << QStringLiteral("%1 (%2 %, %3/s)")
                        .arg(t->name)
                        .arg(100.0 * (t->cpuSeconds - from.cpuSeconds) / seconds, 0, 'f', 2)
                        .arg(double(t->wakeups - from.wakeups) / seconds, 0, 'f', 1);
     }
-    return {cpu, RssKb() / 1024.0, threads};
+    return {cpu, RssKb() / 1024.0, capture, threads};
 }
 
 using korvalin::bench::PrivateServer;
@@ -163,6 +171,18 @@ int main(int argc, char** argv) {
     const Phase listening = Measure(seconds);
     const int shownOnMain = f.CurrentNote;
 
+    // The room: the synthesizer plays into the sink the microphone hears.
+    SetMidiOutput(std::make_shared<SynthOutput>(SynthSettings{}));
+    OpenMidiOut();
+    MetronomePlayer metronome;
+    metronome.Start(MetronomeSchedule({.tempo = 120, .beatsPerBar = 4, .clickVolume = 127}, {.on = true, .note = 51, .volume = 127}),
+                    StepClockMs());
+    QTest::qWait(3000); // the canceller finds the delay and settles
+    const Phase room = Measure(seconds);
+    metronome.Stop();
+    CloseMidiOut();
+    SetMidiOutput(std::make_shared<RecordingMidiOutput>());
+
     w.close();
     player.kill();
     player.waitForFinished(5000);
@@ -176,9 +196,12 @@ int main(int argc, char** argv) {
     };
     line("application idle", idle);
     line("Listen window capturing", listening);
+    line("the same, drone and clicks", room);
     line("Listen window closed again", closed);
     std::printf("  listening costs %.2f %% of a core and %.1f MB; %d readings of the note; main window note %d\n",
                 listening.cpuPercent - idle.cpuPercent, listening.rssMb - idle.rssMb, heard, shownOnMain);
+    std::printf("  the capture thread (tracker, and in the room the echo canceller): %.2f %% of a core alone, %.2f %% in the room\n",
+                listening.capture, room.capture);
     DestroyAllWindows();
     SetMidiOutput(nullptr);
     SetPrompts(nullptr);

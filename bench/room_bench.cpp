@@ -70,6 +70,7 @@ struct Heard {
 std::vector<Heard> Track(std::vector<float> samples, const Cleaner& cleaner, bool synthRule, double* cpuSeconds) {
     PitchTracker tracker;
     OwnSound own;
+    OwnSoundGuard synthGuard;
     std::vector<Heard> heard;
     tracker.SetOnPitch([&](const PitchReading& r) {
         const int64_t ms = 1000 + int64_t(double(r.endSample) * 1000.0 / kRate);
@@ -78,7 +79,7 @@ std::vector<Heard> Track(std::vector<float> samples, const Cleaner& cleaner, boo
             keys[kDroneNote / 64] |= uint64_t(1) << (kDroneNote % 64);
             own.SynthKeysSounding(keys, ms);
         }
-        const bool believed = r.hasNote && (!synthRule || MayBeThePlayer(cleaner.ours.get(), own, r.midiNote, r.levelDb, ms));
+        const bool believed = r.hasNote && (!synthRule || MayBeThePlayer(cleaner.ours.get(), own, synthGuard, r.midiNote, r.levelDb, ms));
         heard.push_back({believed ? r.midiNote : -1, r.cents, r.levelDb, r.endSample});
     });
     double cpu = 0;

@@ -244,7 +244,7 @@ private:
         lastHeardSample_ = r.endSample;
         HeardNote note;
         // What is left of the built-in synthesizer's sound in what is heard is not the player.
-        if (r.hasNote && !MayBeThePlayer(canceller_.get(), OwnSounding(), r.midiNote, r.levelDb, SteadyMs())) {
+        if (r.hasNote && !MayBeThePlayer(canceller_.get(), OwnSounding(), synthGuard_, r.midiNote, r.levelDb, SteadyMs())) {
             if (lastSent_ == -1) return;
             lastSent_ = -1;
             note.ms = SteadyMs();
@@ -271,6 +271,7 @@ private:
     bool serverNotReady_ = false;
     std::unique_ptr<PitchTracker> tracker_;
     std::unique_ptr<EchoCanceller> canceller_;
+    OwnSoundGuard synthGuard_;
     int64_t capturePosition_ = -1;
     int lastSent_ = -1; // the note last passed on; -1 for none
     QByteArray pending_;

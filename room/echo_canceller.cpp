@@ -177,9 +177,12 @@ void EchoCanceller::NoteEnvelope(const float* in, int64_t position, int count) {
     }
 }
 
-bool MayBeThePlayer(const EchoCanceller* canceller, const OwnSound& own, int concertMidi, double levelDb, int64_t ms) {
+bool MayBeThePlayer(const EchoCanceller* canceller, const OwnSound& own, OwnSoundGuard& synthGuard, int concertMidi,
+                    double levelDb, int64_t ms) {
+    const bool louderThanOurs = synthGuard.IsPlayer(own, concertMidi, levelDb, ms, OwnSound::Source::Synthesizer);
     if (!PastTheCancellersFirstMoments(own, concertMidi, ms)) return false;
     if (!canceller || !canceller->Active() || !own.SynthSounding(ms)) return true;
+    if (canceller->FoundNoEcho()) return louderThanOurs;
     return canceller->Settled() && levelDb >= canceller->EchoPeakDb() - kPlayerUnderTheEchoDb;
 }
 

@@ -56,6 +56,9 @@ public:
     // Once settled it stays so until the playback starts afresh: while the player plays, the
     // output holds the player and says nothing more of how well the echo goes.
     bool Settled() const { return settled_ || unheard_ >= kUnheardMeasurements; }
+    // Settled only in that the microphone was not found to hear the playback (headphones, or a
+    // delay it could not find): nothing says that what it leaves is free of the application.
+    bool FoundNoEcho() const { return !settled_ && unheard_ >= kUnheardMeasurements; }
     static constexpr double kSettlesSeconds = 1.0;
     static constexpr double kSettledReductionDb = 15.0;
     static constexpr int kUnheardMeasurements = 4;
@@ -111,8 +114,11 @@ private:
 // player's as far as the built-in synthesizer's own sound goes, at `ms`: not while the canceller
 // has not yet settled and the synthesizer sounds; not in the first moments of a synthesizer note
 // at its pitch or an octave of it; not when far below what the canceller took out (the ring of a
-// click it did not take out whole).
-bool MayBeThePlayer(const EchoCanceller* canceller, const OwnSound& own, int concertMidi, double levelDb, int64_t ms);
+// click it did not take out whole). Where the canceller found no echo at all (headphones, or a
+// room whose delay it missed), the synthesizer's notes are told by pitch and level through
+// `synthGuard`, as an external output's are; every reading passes through it, so that it learns.
+bool MayBeThePlayer(const EchoCanceller* canceller, const OwnSound& own, OwnSoundGuard& synthGuard, int concertMidi,
+                    double levelDb, int64_t ms);
 inline constexpr double kPlayerUnderTheEchoDb = 15.0;
 
 } // namespace korvalin

@@ -96,9 +96,9 @@ bool PastTheCancellersFirstMoments(const OwnSound& own, int concertMidi, int64_t
     return since < 0 || ms - since > kCancellerSettlesMs;
 }
 
-bool OwnSoundGuard::IsPlayer(const OwnSound& own, int concertMidi, double levelDb, int64_t ms) {
+bool OwnSoundGuard::IsPlayer(const OwnSound& own, int concertMidi, double levelDb, int64_t ms, OwnSound::Source source) {
     if (concertMidi < 0 || concertMidi > 127) return true;
-    const int64_t since = own.SoundingSince(concertMidi, OwnSound::Source::Output, ms);
+    const int64_t since = own.SoundingSince(concertMidi, source, ms);
     Learnt& learnt = learnt_[std::size_t(concertMidi % 12)];
     if (since < 0) {
         learnt = Learnt{};

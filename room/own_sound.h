@@ -83,8 +83,10 @@ public:
     static constexpr int64_t kLearnMs = 600;
     static constexpr double kMarginDb = 3.0;
 
-    // Whether `concertMidi` heard at `levelDb` (dBFS) at `ms` is the player's.
-    bool IsPlayer(const OwnSound& own, int concertMidi, double levelDb, int64_t ms);
+    // Whether `concertMidi` heard at `levelDb` (dBFS) at `ms` is the player's, against the notes
+    // of `source`: external outputs unless told otherwise.
+    bool IsPlayer(const OwnSound& own, int concertMidi, double levelDb, int64_t ms,
+                  OwnSound::Source source = OwnSound::Source::Output);
 
 private:
     struct Learnt {
