@@ -58,6 +58,35 @@ double CpuShare(double seconds) {
     return (bench::CpuSeconds() - start) / seconds;
 }
 
+// What the server's null sink plays, recorded from its monitor from construction on, once the
+// recorder has delivered its first sound.
+class SinkRecording {
+public:
+    SinkRecording() {
+        QObject::connect(&parec_, &QProcess::readyReadStandardOutput, [this] { bytes_ += parec_.readAllStandardOutput(); });
+        parec_.start("parec", {"--device=korvalin_test.monitor", "--format=float32le", "--rate=44100", "--channels=1",
+                               "--latency-msec=10", "--raw"});
+        parec_.waitForStarted(5000);
+        for (int i = 0; i < 200 && bytes_.size() < 4096; ++i) Wait(50);
+    }
+    ~SinkRecording() { Stop(); }
+    void Stop() {
+        parec_.kill();
+        parec_.waitForFinished(5000);
+    }
+    // Where the recording stands now, and the samples between two such marks.
+    qsizetype Mark() const { return bytes_.size(); }
+    std::vector<float> Samples(qsizetype from, qsizetype to) const {
+        std::vector<float> x(std::size_t(to - from) / sizeof(float));
+        std::memcpy(x.data(), bytes_.constData() + from, x.size() * sizeof(float));
+        return x;
+    }
+
+private:
+    QProcess parec_;
+    QByteArray bytes_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -107,26 +136,17 @@ int main(int argc, char** argv) {
     // 2. Clicks of one sound recorded from the server's null sink over a soft drone (which shows
     //    every hole in the recording; see MeasureRecordedClicks).
     {
-        QByteArray bytes;
-        QProcess parec;
-        QObject::connect(&parec, &QProcess::readyReadStandardOutput, [&] { bytes += parec.readAllStandardOutput(); });
-        parec.start("parec", {"--device=korvalin_test.monitor", "--format=float32le", "--rate=44100", "--channels=1",
-                              "--latency-msec=10", "--raw"});
-        parec.waitForStarted(5000);
-        for (int i = 0; i < 200 && bytes.size() < 4096; ++i) Wait(50);
+        SinkRecording recording;
         MetronomePlayer player;
         const MetronomeSchedule clicks({.tempo = 120, .beatsPerBar = 1}, {.on = true, .note = LowDroneNote(63), .volume = 30});
-        const qsizetype from = bytes.size();
+        const qsizetype from = recording.Mark();
         player.Start(clicks, StepClockMs());
         Wait(int(seconds * 1000));
-        const qsizetype to = bytes.size();
+        const qsizetype to = recording.Mark();
         player.Stop();
         Wait(300);
-        parec.kill();
-        parec.waitForFinished(5000);
-        std::vector<float> x(std::size_t(to - from) / sizeof(float));
-        std::memcpy(x.data(), bytes.constData() + from, x.size() * sizeof(float));
-        const RecordedClickFigures f = MeasureRecordedClicks(x, 44100, 500.0);
+        recording.Stop();
+        const RecordedClickFigures f = MeasureRecordedClicks(recording.Samples(from, to), 44100, 500.0);
         std::printf("recorded from the server, %.0f s at 120 bpm: %d clicks (%d with a hole in the recording, of %d "
                     "holes), %d intervals between whole clicks: mean %.4f ms, error median %.3f ms, worst %.3f ms\n",
                     seconds, f.clicks, f.damaged, f.holes, f.intervals, f.intervalMs, f.medianErrorMs, f.worstErrorMs);
@@ -135,33 +155,21 @@ int main(int argc, char** argv) {
     // 2b. The tempo changed while it plays, 120 to 90 halfway: the clicks recorded on each side
     //     (the first 700 ms after the change, where the last beat at 120 may still fall, left out).
     {
-        QByteArray bytes;
-        QProcess parec;
-        QObject::connect(&parec, &QProcess::readyReadStandardOutput, [&] { bytes += parec.readAllStandardOutput(); });
-        parec.start("parec", {"--device=korvalin_test.monitor", "--format=float32le", "--rate=44100", "--channels=1",
-                              "--latency-msec=10", "--raw"});
-        parec.waitForStarted(5000);
-        for (int i = 0; i < 200 && bytes.size() < 4096; ++i) Wait(50);
+        SinkRecording recording;
         const DroneSettings drone{.on = true, .note = LowDroneNote(63), .volume = 30};
         MetronomePlayer player;
-        const qsizetype from = bytes.size();
+        const qsizetype from = recording.Mark();
         player.Start(MetronomeSchedule({.tempo = 120, .beatsPerBar = 1}, drone), StepClockMs());
         Wait(int(seconds * 500));
-        const qsizetype changed = bytes.size();
+        const qsizetype changed = recording.Mark();
         player.Change(MetronomeSchedule({.tempo = 90, .beatsPerBar = 1}, drone));
         Wait(int(seconds * 500));
-        const qsizetype to = bytes.size();
+        const qsizetype to = recording.Mark();
         player.Stop();
-        parec.kill();
-        parec.waitForFinished(5000);
-        auto samples = [&bytes](qsizetype a, qsizetype b) {
-            std::vector<float> x(std::size_t(b - a) / sizeof(float));
-            std::memcpy(x.data(), bytes.constData() + a, x.size() * sizeof(float));
-            return x;
-        };
+        recording.Stop();
         const qsizetype skip = qsizetype(0.7 * 44100) * qsizetype(sizeof(float));
-        const RecordedClickFigures before = MeasureRecordedClicks(samples(from, changed), 44100, 500.0);
-        const RecordedClickFigures after = MeasureRecordedClicks(samples(changed + skip, to), 44100, 60000.0 / 90);
+        const RecordedClickFigures before = MeasureRecordedClicks(recording.Samples(from, changed), 44100, 500.0);
+        const RecordedClickFigures after = MeasureRecordedClicks(recording.Samples(changed + skip, to), 44100, 60000.0 / 90);
         std::printf("tempo changed live, 120 to 90 bpm after %.0f s: before, %d intervals, mean %.4f ms, worst error %.3f ms; "
                     "after, %d intervals, mean %.4f ms, worst error %.3f ms; %d holes in the recording\n",
                     seconds / 2, before.intervals, before.intervalMs, before.worstErrorMs, after.intervals, after.intervalMs,
