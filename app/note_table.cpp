@@ -128,6 +128,8 @@ const std::string& NoteCell(int note, NoteColumn column) {
 
 int16_t NoteValue(int note, NoteColumn column) { return TextToInt16(NoteCell(note, column)); }
 
+int PitchOfRow(int note) { return note < 1 || note > 153 ? -1 : PitchOf(note); }
+
 int SpellingPosition(int note) {
     if (note < 1 || note > 153) return -1;
     return (note - 1) % 17;

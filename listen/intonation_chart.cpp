@@ -1,5 +1,7 @@
 #include "listen/intonation_chart.h"
 
+#include "listen/tuning_colours.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -28,8 +30,6 @@ IntonationChart::IntonationChart(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-QColor IntonationChart::InTuneColor() { return QColor(46, 160, 67); }
-QColor IntonationChart::OutOfTuneColor() { return QColor(208, 52, 44); }
 
 QSize IntonationChart::sizeHint() const { return {520, 220}; }
 QSize IntonationChart::minimumSizeHint() const { return {240, 150}; }
@@ -89,7 +89,7 @@ void IntonationChart::paintEvent(QPaintEvent*) {
     const QColor text = palette().color(QPalette::Text);
 
     // The in-tune zone, lightly shaded, then the gridlines with their labels and the zero line.
-    QColor zone = InTuneColor();
+    QColor zone = InTuneColour();
     zone.setAlpha(40);
     p.fillRect(QRect(QPoint(plot.left(), CentsY(kInTuneZoneCents)), QPoint(plot.right(), CentsY(-kInTuneZoneCents))),
                zone);
@@ -129,7 +129,7 @@ void IntonationChart::paintEvent(QPaintEvent*) {
         const QRect slot = Slot(i);
         if (s.averageCents) {
             // Judged as the summary judges it: in tune only when reached, inside the zone.
-            p.fillRect(BarRect(i), InTune(s) ? InTuneColor() : OutOfTuneColor());
+            p.fillRect(BarRect(i), InTune(s) ? InTuneColour() : OutOfTuneColour());
         } else {
             // Never heard: a grey ring on the zero line.
             p.setPen(QPen(palette().color(QPalette::PlaceholderText), 1));

@@ -25,8 +25,6 @@ public:
     QRect BarRect(int i) const;
     int ZeroY() const;
 
-    static QColor InTuneColor();
-    static QColor OutOfTuneColor();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -2,6 +2,9 @@
 // readers find in them.
 #pragma once
 
+#include "listen/practice.h"
+#include "listen/tuning_colours.h"
+
 #include <QAccessibleWidget>
 #include <QEvent>
 #include <QPainter>
@@ -83,8 +86,8 @@ protected:
         if (!shown_) return;
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF area = Area();
-        const bool inTune = std::fabs(cents_) <= 10.0;
-        p.setPen(QPen(inTune ? QColor(20, 140, 40) : QColor(200, 40, 40), 3));
+        const bool inTune = std::fabs(cents_) <= kInTuneZoneCents;
+        p.setPen(QPen(inTune ? InTuneColour() : OutOfTuneColour(), 3));
         p.drawLine(QPointF(X(cents_), area.top() + 2), QPointF(X(cents_), area.bottom() - 2));
     }
     void changeEvent(QEvent* event) override {
@@ -110,7 +113,8 @@ private:
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF area = Area();
         p.fillRect(area, palette().color(QPalette::Base));
-        p.fillRect(QRectF(QPointF(X(-10), area.top()), QPointF(X(10), area.bottom())), QColor(190, 235, 190));
+        p.fillRect(QRectF(QPointF(X(-kInTuneZoneCents), area.top()), QPointF(X(kInTuneZoneCents), area.bottom())),
+                   InTuneZoneColour());
         p.setPen(palette().color(QPalette::Text));
         QFont small = font();
         small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.85));

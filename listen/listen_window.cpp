@@ -7,6 +7,7 @@
 #include "listen/listen_meters.h"
 #include "listen/midi_input.h"
 #include "listen/pitch_tracker.h"
+#include "listen/tuning_colours.h"
 #include "listen/value_label.h"
 #include "listen/wait_for_me_panel.h"
 #include "listen/written_note.h"
@@ -428,13 +429,13 @@ void ListenWindow::ShowHeard(const HeardNote& note) {
     // The number is the needle's: it stands still while the note does, where the hop-to-hop
     // reading would flicker by a cent or two.
     const long cents = std::lround(shown);
-    const bool inTune = std::fabs(shown) <= 10.0;
+    const bool inTune = std::fabs(shown) <= kInTuneZoneCents;
     ShowLabelValue(*centsLabel_, kCentsName,
                    QStringLiteral("%1%2 cents%3")
                        .arg(cents > 0 ? "+" : "")
                        .arg(cents)
                        .arg(inTune ? QStringLiteral(", in tune") : QString()));
-    const QColor colour = inTune ? QColor(0x14, 0x8c, 0x28) : QColor(0xc8, 0x28, 0x28);
+    const QColor colour = inTune ? InTuneColour() : OutOfTuneColour();
     if (centsLabel_->palette().color(QPalette::WindowText) != colour) {
         QPalette palette = centsLabel_->palette();
         palette.setColor(QPalette::WindowText, colour);

@@ -11,9 +11,6 @@
 namespace korvalin {
 namespace {
 
-// Semitones above the octave group's A of each spelling position (A, A#, Bb, B, C, C#, Db, ...).
-constexpr std::array<int, 17> kSemitonesOfPosition{0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 11};
-
 // A heard note further than this from the step's note is another note altogether.
 constexpr double kSameNoteCents = 50;
 
@@ -30,22 +27,16 @@ std::string Fixed(double value, int decimals) {
 
 } // namespace
 
-int WrittenPitchOf(int note) {
-    const int position = SpellingPosition(note);
-    if (position < 0) return -1;
-    return 9 + 12 * ((note - 1) / 17) + kSemitonesOfPosition[std::size_t(position)];
-}
-
 int ConcertPitchOf(int note, int transpositionRows) {
     // Before an instrument is chosen (0 rows) the notes are taken as they are written.
     const int semitones = transpositionRows == 0 ? 0 : TranspositionSemitones(transpositionRows);
-    const int written = WrittenPitchOf(note);
+    const int written = PitchOfRow(note);
     if (semitones < 0 || written < 0) return -1;
     return written - semitones;
 }
 
 std::string PracticeNoteName(int note) {
-    const int pitch = WrittenPitchOf(note);
+    const int pitch = PitchOfRow(note);
     if (pitch < 0) return {};
     return RowNameOfPitch(pitch, IsSharpSpelling(note) ? '#' : IsFlatSpelling(note) ? 'b' : ' ');
 }

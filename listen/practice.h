@@ -24,8 +24,6 @@ inline constexpr std::int64_t kDropOutGraceMs = 40;
 // within it (after rounding to whole cents) is in tune.
 inline constexpr double kInTuneZoneCents = 10;
 
-// The written note's own pitch as a MIDI note (note table row 1, A-4, is MIDI 9); -1 outside 1..153.
-int WrittenPitchOf(int note);
 // The concert MIDI note a written note sounds on the saxophone `transpositionRows` rows down (0:
 // no instrument chosen yet, the written pitch itself); -1 for a transposition that is none of
 // these or a note outside the table.

@@ -29,10 +29,6 @@ constexpr std::array<Positions, 12> kPositionsAboveA{{
     {15, 16}, // G# / Ab
 }};
 
-// Semitones above the group's A of each position.
-constexpr std::array<int, 17> kSemitonesOfPosition{0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 11};
-constexpr std::array<bool, 17> kFlatPosition{false, false, true, false, false, false, true, false, false,
-                                             true,  false, false, false, true, false, false, true};
 
 constexpr int kLowestTablePitch = 9;   // A-4, row 1
 constexpr int kHighestTablePitch = 116; // Ab4, row 153
@@ -67,11 +63,10 @@ BlackKeySpelling BlackKeySpelling::FromScaleNotes(std::span<const int> notes) {
     std::array<int, 12> seen{}; // +1 flat, -1 sharp, 0 not in the scale
     int flats = 0, sharps = 0;
     for (int n : notes) {
-        const int j = SpellingPosition(n);
-        if (j < 0 || !IsBlackKeySpelling(n)) continue;
-        const int pitchClass = (9 + kSemitonesOfPosition[std::size_t(j)]) % 12;
-        seen[std::size_t(pitchClass)] = kFlatPosition[std::size_t(j)] ? 1 : -1;
-        (kFlatPosition[std::size_t(j)] ? flats : sharps) += 1;
+        if (!IsBlackKeySpelling(n)) continue;
+        const int pitchClass = PitchOfRow(n) % 12;
+        seen[std::size_t(pitchClass)] = IsFlatSpelling(n) ? 1 : -1;
+        (IsFlatSpelling(n) ? flats : sharps) += 1;
     }
     BlackKeySpelling s = flats > sharps ? AllBlackKeys(true) : sharps > flats ? AllBlackKeys(false) : Default();
     for (std::size_t pc = 0; pc < 12; ++pc)

@@ -26,11 +26,11 @@ TEST(PracticeNotes, NamesAndConcertPitchesFollowTheNoteTable) {
         std::string name = NoteCell(note, Name).substr(0, 4);
         name.erase(name.find_last_not_of(' ') + 1);
         EXPECT_EQ(PracticeNoteName(note), name) << note;
-        EXPECT_EQ(WrittenPitchOf(note), NoteValue(note, Pitch)) << note;
+        EXPECT_EQ(ConcertPitchOf(note, 0), NoteValue(note, Pitch)) << note;
     }
     EXPECT_EQ(PracticeNoteName(kD1), "D1");
     EXPECT_EQ(PracticeNoteName(0), "");
-    EXPECT_EQ(WrittenPitchOf(154), -1);
+    EXPECT_EQ(ConcertPitchOf(154, 0), -1);
     // Written C0 (MIDI 60) on each saxophone, and before an instrument is chosen.
     const std::pair<int, int> sounds[] = {{kSoprano.transposition, 58}, {kAlto.transposition, 51},
                                           {kTenor.transposition, 46},   {kBaritone.transposition, 39},

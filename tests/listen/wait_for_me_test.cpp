@@ -3,6 +3,7 @@
 // CSV file and remembered settings.
 #include "app/note_table.h"
 #include "listen/intonation_chart.h"
+#include "listen/tuning_colours.h"
 #include "listen/wait_for_me_panel.h"
 #include "scales/form2.h"
 #include "scales/scale_catalogue.h"
@@ -203,8 +204,8 @@ TEST(IntonationChartPicture, BarsGoUpForSharpDownForFlatColouredByTheZone) {
             } else {
                 EXPECT_GE(bar.top(), zero);
             }
-            const QColor expected = std::abs(std::round(*c)) <= 10 && i % 8 != 2 ? IntonationChart::InTuneColor()
-                                                                     : IntonationChart::OutOfTuneColor();
+            const QColor expected = std::abs(std::round(*c)) <= 10 && i % 8 != 2 ? InTuneColour()
+                                                                     : OutOfTuneColour();
             EXPECT_EQ(image.pixel(bar.center()), expected.rgb());
             // The other side of the zero line, as far away, is not the bar's colour.
             const QPoint mirror(bar.center().x(), 2 * zero - bar.center().y());
