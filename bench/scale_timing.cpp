@@ -40,7 +40,7 @@ public:
     qint64 Now() const { return clock_.nsecsElapsed(); }
     bool Open() override { return inner_ ? inner_->Open() : true; }
     void Send(uint32_t m) override {
-        if ((m & 0xF0) == 0x90 && ((m >> 16) & 0xFF) > 0) noteOns.push_back(clock_.nsecsElapsed());
+        if (korvalin::MidiMessage{m}.StartsNote()) noteOns.push_back(clock_.nsecsElapsed());
         if (inner_) inner_->Send(m);
     }
     void Close() override {

@@ -154,7 +154,7 @@ class FirstNoteOn : public korvalin::MidiOutput {
 public:
     bool Open() override { return true; }
     void Send(uint32_t m) override {
-        if (at < 0 && (m & 0xF0) == 0x90 && ((m >> 16) & 0xFF) > 0) at = korvalin::MonotonicNanoseconds();
+        if (at < 0 && korvalin::MidiMessage{m}.StartsNote()) at = korvalin::MonotonicNanoseconds();
     }
     void Close() override {}
     std::string Name() const override { return "clock"; }

@@ -2,6 +2,7 @@
 
 #include "midi/audio_diagnostics.h"
 #include "midi/jack_watch.h"
+#include "midi/midi_message.h"
 #include "midi/port_output.h"
 #include "midi/rtmidi_clients.h"
 
@@ -55,8 +56,8 @@ bool Connected(jack_client_t* watch, const std::string& source) {
 // All Notes Off. Breath, pitch bend, aftertouch and every other message of a wind controller's
 // steady stream are not.
 bool StartsOrEndsNotes(unsigned char status, unsigned char data1) {
-    const int kind = status & 0xF0;
-    return kind == 0x80 || kind == 0x90 || (kind == 0xB0 && (data1 == 120 || data1 == 123));
+    const MidiMessage m = MidiMessage::Pack(status, data1, 0);
+    return m.Kind() == kNoteOffStatus || m.Kind() == kNoteOnStatus || m.EndsEveryNote();
 }
 
 // Messages from RtMidi's thread to the input's: written by that thread alone and read by the
@@ -278,19 +279,20 @@ void MidiNoteInput::TakeArrived() {
 }
 
 void MidiNoteInput::Take(unsigned char status, unsigned char data1, unsigned char data2, int64_t ms) {
-    const int kind = status & 0xF0, channel = status & 0x0F;
+    const MidiMessage m = MidiMessage::Pack(status, data1, data2);
+    const int channel = m.Channel();
     auto release = [&](auto which) {
         std::erase_if(held_, which);
         const int latest = held_.empty() ? -1 : held_.back().second;
         if (latest != shown_) Emit(ms);
     };
-    if (kind == 0x90 && data2 > 0) {
+    if (m.StartsNote()) {
         std::erase(held_, std::pair{channel, int(data1)});
         held_.emplace_back(channel, int(data1));
         Emit(ms);
-    } else if (kind == 0x80 || kind == 0x90) {
+    } else if (m.EndsNote()) {
         release([&](const std::pair<int, int>& key) { return key == std::pair{channel, int(data1)}; });
-    } else if (kind == 0xB0 && (data1 == 120 || data1 == 123)) {
+    } else if (m.EndsEveryNote()) {
         // All Sound Off and All Notes Off release every key of their channel.
         release([&](const std::pair<int, int>& key) { return key.first == channel; });
     }

@@ -1,5 +1,7 @@
 #include "metronome/click_track.h"
 
+#include "midi/midi_message.h"
+
 #include <algorithm>
 
 namespace korvalin {
@@ -75,7 +77,7 @@ void ClickTrack::Stop() {
     // A note an earlier schedule left to end later (a drone handed over) ends now too.
     for (std::size_t i = next_; i < pending_.size(); ++i) {
         const uint32_t m = pending_[i].event.message;
-        if ((m & 0xF0) == kNoteOnStatus && (m >> 16) == 0 && pending_[i].event.kind == EventKind::StepEnd) output_.Send(m);
+        if (MidiMessage{m}.EndsNote() && pending_[i].event.kind == EventKind::StepEnd) output_.Send(m);
     }
     for (uint32_t message : schedule_->StopMessages()) output_.Send(message);
     schedule_.reset();

@@ -17,9 +17,9 @@ using Event = std::unique_ptr<fluid_event_t, EventDeleter>;
 
 // The sequencer's form of one packed short message; false for messages the metronome never sends.
 bool FillEvent(fluid_event_t* e, uint32_t message) {
-    const int status = int(message & 0xF0), channel = int(message & 0x0F);
-    const int data1 = int((message >> 8) & 0x7F), data2 = int((message >> 16) & 0x7F);
-    switch (status) {
+    const MidiMessage m{message};
+    const int channel = m.Channel(), data1 = m.Data1(), data2 = m.Data2();
+    switch (m.Kind()) {
     case kNoteOnStatus:
         if (data2 > 0) fluid_event_noteon(e, channel, short(data1), short(data2));
         else fluid_event_noteoff(e, channel, short(data1));

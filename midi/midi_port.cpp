@@ -34,20 +34,18 @@ void NoteSilenceFrom(bool wasSounding) {
 
 void NoteWhatSounds(uint32_t message) {
     if (!Device()->SoundCancelled()) OwnSounding().Sent(message, SteadyMilliseconds());
-    const int status = int(message & 0xFF);
-    const int channel = status & 0x0F;
-    const int data1 = int((message >> 8) & 0x7F);
-    const int data2 = int((message >> 16) & 0x7F);
+    const MidiMessage m{message};
+    const int channel = m.Channel();
     std::set<std::pair<int, int>>& held = Held();
     const bool wasSounding = !held.empty();
-    if ((status & 0xF0) == kNoteOnStatus) {
-        if (data2 > 0) {
-            held.insert({channel, data1});
+    if (m.Kind() == kNoteOnStatus) {
+        if (m.Data2() > 0) {
+            held.insert({channel, m.Data1()});
             g_everSounded = true;
         } else {
-            held.erase({channel, data1});
+            held.erase({channel, m.Data1()});
         }
-    } else if ((status & 0xF0) == kControlChangeStatus && data1 == kAllNotesOffController) {
+    } else if (m.Kind() == kControlChangeStatus && m.Data1() == kAllNotesOffController) {
         std::erase_if(held, [channel](const std::pair<int, int>& h) { return h.first == channel; });
     }
     NoteSilenceFrom(wasSounding);
@@ -63,12 +61,6 @@ void Send(int32_t status, int32_t data1, int32_t data2) {
 int32_t g_nextHandle = 1;
 
 } // namespace
-
-uint32_t PackMidiMessage(int32_t status, int32_t data1, int32_t data2) {
-    // Computed wide and wrapped, so no combination of values can overflow.
-    int64_t v = int64_t(data1) * 256 + int64_t(status) + int64_t(data2) * 65536;
-    return static_cast<uint32_t>(v);
-}
 
 void SetMidiOutput(std::shared_ptr<MidiOutput> output) {
     Device() = output ? std::move(output) : std::make_shared<SilentMidiOutput>();

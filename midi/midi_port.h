@@ -6,6 +6,8 @@
 // MidiOutput chosen with SetMidiOutput().
 #pragma once
 
+#include "midi/midi_message.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,14 +15,7 @@
 
 namespace korvalin {
 
-// Status bytes of the channel messages the application sends; the channel (0 to 15) is added.
-inline constexpr int32_t kNoteOnStatus = 0x90;        // 144
-inline constexpr int32_t kControlChangeStatus = 0xB0; // 176
-inline constexpr int32_t kProgramChangeStatus = 0xC0; // 192
-// The controller that ends every note sounding on a channel.
-inline constexpr int32_t kAllNotesOffController = 123;
-
-// A device that takes packed short messages: bits 0-7 status, 8-15 first data byte, 16-23 second.
+// A device that takes packed short messages (MidiMessage).
 // Implementations must make Send() and Close() harmless on a device that is not open.
 //
 // Closing leaves no note sounding: before CloseMidiOut() closes a device it sends it a note off for
@@ -39,9 +34,6 @@ public:
     // microphone hears (the built-in synthesizer); otherwise listening is told the notes sent.
     virtual bool SoundCancelled() const { return false; }
 };
-
-// status + 256 * data1 + 65536 * data2, wrapped to 32 bits (values are not masked).
-uint32_t PackMidiMessage(int32_t status, int32_t data1, int32_t data2);
 
 // Chooses the device behind the port. The previous one is not closed here: callers close first.
 void SetMidiOutput(std::shared_ptr<MidiOutput> output);

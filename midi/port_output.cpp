@@ -4,6 +4,7 @@
 
 #include "midi/audio_diagnostics.h"
 #include "midi/jack_watch.h"
+#include "midi/midi_message.h"
 #include "midi/rtmidi_clients.h"
 
 #include <QCoreApplication>
@@ -36,13 +37,14 @@ std::vector<PortInfo> ListMidiPorts() {
 }
 
 std::vector<unsigned char> ShortMessageBytes(uint32_t message) {
-    const auto status = static_cast<unsigned char>(message & 0xFF);
-    const auto data1 = static_cast<unsigned char>((message >> 8) & 0x7F);
-    const auto data2 = static_cast<unsigned char>((message >> 16) & 0x7F);
-    switch (status & 0xF0) {
-    case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0:
+    const MidiMessage m{message};
+    const auto status = static_cast<unsigned char>(m.Status());
+    const auto data1 = static_cast<unsigned char>(m.Data1());
+    const auto data2 = static_cast<unsigned char>(m.Data2());
+    switch (m.Kind()) {
+    case kNoteOffStatus: case kNoteOnStatus: case kKeyPressureStatus: case kControlChangeStatus: case kPitchBendStatus:
         return {status, data1, data2};
-    case 0xC0: case 0xD0:
+    case kProgramChangeStatus: case kChannelPressureStatus:
         return {status, data1};
     default:
         return {};

@@ -2,6 +2,7 @@
 
 #include "app/trace.h"
 #include "midi/audio_diagnostics.h"
+#include "midi/midi_message.h"
 #include "room/own_sound.h"
 #include "room/playback_reference.h"
 
@@ -157,27 +158,23 @@ bool SynthEngine::Loaded() const { return fluid_ != nullptr; }
 void SynthEngine::Play(uint32_t message) {
     if (!fluid_) return;
     fluid_synth_t* synth = fluid_->synth;
-    const int status = int(message & 0xFF);
-    const int data1 = int((message >> 8) & 0x7F);
-    const int data2 = int((message >> 16) & 0x7F);
-    const int channel = status & 0x0F;
-    switch (status & 0xF0) {
-    case 0x80:
-        fluid_synth_noteoff(synth, channel, data1);
-        break;
-    case 0x90:
-        if (data2 == 0)
-            fluid_synth_noteoff(synth, channel, data1);
-        else
+    const MidiMessage m{message};
+    const int data1 = m.Data1(), data2 = m.Data2(), channel = m.Channel();
+    switch (m.Kind()) {
+    case kNoteOffStatus:
+    case kNoteOnStatus:
+        if (m.StartsNote())
             fluid_synth_noteon(synth, channel, data1, data2);
+        else
+            fluid_synth_noteoff(synth, channel, data1);
         break;
-    case 0xB0:
+    case kControlChangeStatus:
         fluid_synth_cc(synth, channel, data1, data2);
         break;
-    case 0xC0:
+    case kProgramChangeStatus:
         fluid_synth_program_change(synth, channel, data1);
         break;
-    case 0xE0:
+    case kPitchBendStatus:
         fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
         break;
     default: // not a channel message this application sends
@@ -318,7 +315,7 @@ bool SynthOutput::Open() {
 void SynthOutput::Send(uint32_t message) {
     // Only while open: a note started with no sound device would be heard on reopening.
     if (!open_) return;
-    const bool noteOn = (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) != 0;
+    const bool noteOn = MidiMessage{message}.StartsNote();
     if (noteOn) RestartStalledStream();
     // A note that finds no stream opens one. When none opens (the server is gone) the note is
     // dropped, not kept to sound when a stream opens later. A new stream writes its first buffers

@@ -1,5 +1,7 @@
 #include "room/own_sound.h"
 
+#include "midi/midi_message.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -7,8 +9,6 @@ namespace korvalin {
 namespace {
 
 constexpr int kPercussionChannel = 9;
-constexpr int kAllSoundOffController = 120;
-constexpr int kAllNotesOffController = 123;
 
 } // namespace
 
@@ -42,17 +42,16 @@ void OwnSound::SynthKeysSounding(const std::array<uint64_t, 2>& keys, int64_t ms
 }
 
 void OwnSound::Sent(uint32_t message, int64_t ms) {
-    const int status = int(message & 0xF0);
-    const int channel = int(message & 0x0F);
-    const int note = int((message >> 8) & 0x7F);
-    const int velocity = int((message >> 16) & 0x7F);
+    const MidiMessage m{message};
+    const int channel = m.Channel();
+    const int note = m.Data1();
     const std::lock_guard lock(mutex_);
-    if (status == 0x90 && velocity > 0) {
+    if (m.StartsNote()) {
         if (channel == kPercussionChannel) return;
         if (held_.insert({channel, note}).second) output_.Touch(note, ms);
-    } else if (status == 0x80 || status == 0x90) {
+    } else if (m.EndsNote()) {
         if (held_.erase({channel, note})) output_.End(note, ms);
-    } else if (status == 0xB0 && (note == kAllNotesOffController || note == kAllSoundOffController)) {
+    } else if (m.EndsEveryNote()) {
         for (auto it = held_.begin(); it != held_.end();) {
             if (it->first != channel) {
                 ++it;

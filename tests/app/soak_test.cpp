@@ -89,9 +89,9 @@ Replay Play(const RecordingMidiOutput& device) {
         }
         if (e.kind != Kind::Send) continue;
         const int channel = e.Status() & 0x0F;
-        if ((e.Status() & 0xF0) == 0xB0 && e.Data1() == 123)
+        if (e.Message().Kind() == kControlChangeStatus && e.Data1() == kAllNotesOffController)
             std::erase_if(on, [channel](const std::pair<int, int>& n) { return n.first == channel; });
-        if ((e.Status() & 0xF0) != 0x90) continue;
+        if (e.Message().Kind() != kNoteOnStatus) continue;
         const std::pair<int, int> key{channel, e.Data1()};
         if (e.Data2() > 0) on.insert(key);
         else on.erase(key);
@@ -339,7 +339,7 @@ TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
               << QApplication::topLevelWidgets().size() << "\n";
     int struck = 0;
     for (const auto& device : {builtIn, ports[0], ports[1]})
-        for (const auto& e : device->events) struck += e.kind == Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0;
+        for (const auto& e : device->events) struck += e.kind == Kind::Send && e.Message().StartsNote();
     EXPECT_GT(struck, actions / 100) << "the session hardly played anything";
 
     // Resident memory (in the normal build: the sanitizer's own bookkeeping grows by design) may

@@ -69,7 +69,7 @@ protected:
 };
 
 // A Note On with velocity above 0 sounds at its velocity-0 or Note Off; nothing else counts.
-bool IsNoteOn(uint32_t message) { return (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) > 0; }
+bool IsNoteOn(uint32_t message) { return MidiMessage{message}.StartsNote(); }
 
 TEST_F(ListenThroughJack, TheMainWindowFollowsThePlayedNotesSilently) {
     ListenToKeyboard();

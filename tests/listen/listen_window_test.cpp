@@ -332,7 +332,7 @@ TEST_F(ListenWindowTest, WhatTheMicrophoneHearsOfTheApplicationsOwnNoteIsLeftOut
 
     f.ShowNote(76); // sounds: its Note On is held until Timer2 ends it
     ASSERT_FALSE(midi->Sent().empty());
-    const int ours = int(midi->Sent().back() >> 8 & 0x7F);
+    const int ours = MidiMessage{midi->Sent().back()}.Data1();
     w.Heard(Audio(ours));
     EXPECT_EQ(Text(w, "writtenNote"), "-");
     ASSERT_EQ(spy.count(), 1);

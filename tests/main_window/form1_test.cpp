@@ -39,7 +39,7 @@ protected:
     std::vector<int> Struck() {
         std::vector<int> notes;
         for (auto& e : midi->events)
-            if (e.kind == Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0) notes.push_back(e.Data1());
+            if (e.kind == Kind::Send && e.Message().StartsNote()) notes.push_back(e.Data1());
         return notes;
     }
 };

@@ -51,7 +51,7 @@ struct MetronomeFixture : ScaleFixture {
     std::vector<Heard> NotesOn() const {
         std::vector<Heard> heard;
         for (const auto& e : midi->events)
-            if (e.kind == RecordingMidiOutput::Kind::Send && (e.Status() & 0xF0) == 0x90 && e.Data2() > 0)
+            if (e.kind == RecordingMidiOutput::Kind::Send && e.Message().StartsNote())
                 heard.push_back({e.Status() & 0x0F, e.Data1(), e.Data2(), -1});
         const size_t unstamped = heard.size() - std::min(heard.size(), midi->struck.size());
         for (size_t i = unstamped; i < heard.size(); ++i) heard[i].ms = midi->struck[i - unstamped].ms;
@@ -69,9 +69,9 @@ struct MetronomeFixture : ScaleFixture {
         for (const auto& e : midi->events) {
             if (e.kind != RecordingMidiOutput::Kind::Send) continue;
             const int channel = e.Status() & 0x0F;
-            if ((e.Status() & 0xF0) == 0x90 && e.Data2() > 0) held.insert({channel, e.Data1()});
-            else if ((e.Status() & 0xF0) == 0x90 || (e.Status() & 0xF0) == 0x80) held.erase({channel, e.Data1()});
-            else if ((e.Status() & 0xF0) == 0xB0 && e.Data1() == kAllNotesOffController)
+            if (e.Message().StartsNote()) held.insert({channel, e.Data1()});
+            else if (e.Message().EndsNote()) held.erase({channel, e.Data1()});
+            else if (e.Message().Kind() == kControlChangeStatus && e.Data1() == kAllNotesOffController)
                 std::erase_if(held, [channel](const auto& h) { return h.first == channel; });
         }
         return held;
@@ -477,7 +477,7 @@ TEST_P(MetronomeStops, NothingIsLeftSounding) {
     f.Timer2_Timer();
     EXPECT_TRUE(LeftSounding().empty());
     for (uint32_t m : other->Sent())
-        EXPECT_FALSE((m & 0xF0) == 0x90 && (m >> 16) > 0) << std::hex << m << ": no note starts on the new output";
+        EXPECT_FALSE(MidiMessage{m}.StartsNote()) << std::hex << m << ": no note starts on the new output";
     SetPortLister(nullptr);
 }
 

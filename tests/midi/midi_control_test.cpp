@@ -450,7 +450,7 @@ TEST_P(PatchFollowsInstrument, MovesOnlyASaxophonePatchAndOnlyWhenTicked) {
     EXPECT_EQ(KORVALIN1.MidiPatch, c.patch);
     const std::vector<uint32_t> sent = builtIn->Sent();
     const auto change = std::find(sent.begin(), sent.end(), Msg(192, c.patch, 0));
-    const auto noteOn = std::find_if(sent.begin(), sent.end(), [](uint32_t x) { return (x & 0xF0) == 0x90 && x >> 16; });
+    const auto noteOn = std::find_if(sent.begin(), sent.end(), [](uint32_t x) { return MidiMessage{x}.StartsNote(); });
     ASSERT_NE(noteOn, sent.end()) << "the note is sounded again";
     EXPECT_EQ(change != sent.end(), c.programChange);
     if (c.programChange) {

@@ -96,7 +96,7 @@ public:
     void Send(uint32_t message) override {
         RecordingMidiOutput::Send(message);
         const auto& e = events.back();
-        if ((e.Status() & 0xF0) == 0x90 && e.Data2() > 0)
+        if (e.Message().StartsNote())
             struck.push_back({WindowLoaded<Form1>() ? Window<Form1>().CurrentNote : -1,
                               StepClock() ? qint64(StepClock()()) : -1, PlaybackRunDepth(), e.Data1()});
     }

@@ -18,6 +18,7 @@ public:
         uint8_t Status() const { return message & 0xFF; }
         uint8_t Data1() const { return (message >> 8) & 0xFF; }
         uint8_t Data2() const { return (message >> 16) & 0xFF; }
+        MidiMessage Message() const { return {message}; }
     };
 
     explicit RecordingMidiOutput(bool opens = true, std::string name = "Recorder")
