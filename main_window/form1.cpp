@@ -441,7 +441,7 @@ bool Form1::DisplayNote(int16_t n) {
 
     // 1-3. The fingering picture.
     for (PictureBox* p : Image1) p->hide();
-    CurrentNote = n;
+    currentNote_ = n;
     const int picture = NoteValue(n, Fingering);
     if (picture >= 0 && picture < kFingeringPictures) Image1[picture]->show();
 
@@ -538,10 +538,11 @@ void Form1::SDisplay_Click() {
 }
 
 void Form1::SelectInstrument(int16_t transposition, QAction* checked) {
-    Transposition = transposition;
+    transposition_ = transposition;
     for (QAction* a : {Soprano, Tenor, Alto, Baritone}) a->setChecked(a == checked);
     InstrumentChosen(transposition);
     ShowNote(CurrentNote);
+    emit instrumentChanged(transposition);
 }
 
 void Form1::Option1_Click() { SelectInstrument(kSoprano.transposition, Soprano); }
@@ -555,12 +556,12 @@ void Form1::Tenor_Click() { Option3->setChecked(true); Option3_Click(); }
 void Form1::Baritone_Click() { Option4->setChecked(true); Option4_Click(); }
 
 void Form1::Command3_Click() {
-    CurrentNote = int16_t(CurrentNote - (SkipsSharpBelow(CurrentNote) ? 2 : 1));
+    currentNote_ = int16_t(CurrentNote - (SkipsSharpBelow(CurrentNote) ? 2 : 1));
     ShowNote(CurrentNote < kLowestSemitoneNote ? int16_t(kLowestSemitoneNote) : CurrentNote);
 }
 
 void Form1::Command5_Click() {
-    CurrentNote = int16_t(CurrentNote + (SkipsFlatAbove(CurrentNote) ? 2 : 1));
+    currentNote_ = int16_t(CurrentNote + (SkipsFlatAbove(CurrentNote) ? 2 : 1));
     ShowNote(CurrentNote > kHighestSemitoneNote ? int16_t(kHighestSemitoneNote) : CurrentNote);
 }
 

@@ -107,9 +107,11 @@ public:
     bool WaitUntilReached(const std::vector<PlaybackPacer*>& waitedFor);
     static bool LeadInBox();      // the "Lead In" box of the MIDI control window is ticked
 
-    // The window's state.
-    int16_t CurrentNote = 0;
-    int16_t Transposition = 0;
+    // The window's state: the note shown, and the chosen saxophone's transposition (rows of the
+    // note table down to its sounding note; 0 before one is chosen). Read-only outside this
+    // window; instrumentChanged() tells when the saxophone changes.
+    const int16_t& CurrentNote = currentNote_;
+    const int16_t& Transposition = transposition_;
 
     // Scale mode: the chosen scale's picture and name and "Start", "Stop", "Speed", "Loop" and
     // "End" in place of "Scales" and "V1" to "V4".
@@ -127,11 +129,18 @@ public:
     // True once Exit has begun: nothing is shown or sounded after that.
     static bool Ending();
 
+signals:
+    // The saxophone chosen changed: its transposition, as Transposition now holds it.
+    void instrumentChanged(int transposition);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    int16_t currentNote_ = 0;
+    int16_t transposition_ = 0;
+
     void CreateControls();
     void CreateMenus();
     void StabilizeForm();

@@ -19,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -378,11 +377,7 @@ void MetronomeWindow::ShowBeside() {
     if (WindowLoaded<Form1>() && !followingInstrument_) {
         // A drone on the tonic moves with the saxophone chosen in the main window.
         followingInstrument_ = true;
-        for (const char* name : {"Option1", "Option2", "Option3", "Option4"})
-            if (auto* option = Window<Form1>().findChild<QRadioButton*>(name))
-                connect(option, &QRadioButton::toggled, this, [this](bool on) {
-                    if (on) InstrumentChanged();
-                });
+        connect(&Window<Form1>(), &Form1::instrumentChanged, this, &MetronomeWindow::InstrumentChanged);
     }
     ShowBesideMain(*this, kGeometryKey);
 }

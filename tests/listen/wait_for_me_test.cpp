@@ -61,7 +61,7 @@ struct WaitForMe : ScaleFixture {
     void SetUp() override {
         ScaleFixture::SetUp();
         QSettings("Korvalin", "Korvalin").remove("listen"); // the default tolerance, unticked
-        Window<Form1>().Transposition = kAlto.transposition;
+        Window<Form1>().Option2_Click();
         panel = std::make_unique<WaitForMePanel>();
         panel->SetInputRunning(true);
         Find<QCheckBox>(*panel, "waitForMe")->setChecked(true);
