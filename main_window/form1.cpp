@@ -70,36 +70,57 @@ Form1::Form1() {
 
 Form1::~Form1() = default;
 
+namespace {
+
+// The main window's controls stand where the design puts them, in pixels of the client area.
+PictureBox* NewPicture(QWidget* client, const char* name, int x, int y, int w, int h) {
+    auto* p = new PictureBox(client);
+    p->setObjectName(name);
+    p->setGeometry(x, y, w, h);
+    return p;
+}
+
+QPushButton* NewButton(QWidget* client, const char* name, const QString& caption, const QString& tip, int x, int y,
+                       int w, int h) {
+    auto* b = new QPushButton(caption, client);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setGeometry(x, y, w, h);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* NewLabel(QWidget* client, const char* name, const QString& caption, int x, int y, int w, int h) {
+    auto* l = new QLabel(caption, client);
+    l->setObjectName(name);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QRadioButton* NewOption(QWidget* client, const char* name, const QString& caption, const QString& tip, int y) {
+    auto* o = new QRadioButton(caption, client);
+    o->setObjectName(name);
+    o->setToolTip(tip);
+    o->setGeometry(272, y, 85, 17);
+    return o;
+}
+
+} // namespace
+
 void Form1::CreateControls() {
     auto* client = new QWidget(this);
     client->setObjectName("Form1Client");
     setCentralWidget(client);
+    CreatePictures(client);
+    CreateNoteColumn(client);
+    ConnectControls();
+}
 
-    auto picture = [client](const char* name, int x, int y, int w, int h) {
-        auto* p = new PictureBox(client);
-        p->setObjectName(name);
-        p->setGeometry(x, y, w, h);
-        return p;
-    };
-    auto button = [client](const char* name, const QString& caption, const QString& tip, int x, int y,
-                           int w, int h) {
-        auto* b = new QPushButton(caption, client);
-        b->setObjectName(name);
-        b->setToolTip(tip);
-        b->setGeometry(x, y, w, h);
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto label = [client](const char* name, const QString& caption, int x, int y, int w, int h) {
-        auto* l = new QLabel(caption, client);
-        l->setObjectName(name);
-        l->setGeometry(x, y, w, h);
-        return l;
-    };
-
+// The fingering, the staff and the keyboard with their markers, and the banner.
+void Form1::CreatePictures(QWidget* client) {
     // Fingering pictures, one visible at a time.
     for (int i = 0; i < kFingeringPictures; ++i) {
-        PictureBox* p = picture("", 3, 2, 164, 242);
+        PictureBox* p = NewPicture(client, "", 3, 2, 164, 242);
         p->setObjectName(QStringLiteral("Image1(%1)").arg(i));
         p->setSource([i](qreal dpr) { return FingeringImage(i, QSize(162, 240), dpr); });
         const QString name = FingeringAccessibleName(i);
@@ -113,11 +134,11 @@ void Form1::CreateControls() {
 
     // The staff pictures sit 1:1 inside their border, where the hit bands and the markers expect
     // their lines; stretched, the lines would drift off those rows.
-    Image3 = picture("Image3", 366, 2, kStaffControlWidth, kStaffControlHeight);
+    Image3 = NewPicture(client, "Image3", 366, 2, kStaffControlWidth, kStaffControlHeight);
     Image3->setFit(PictureBox::Fit::Framed);
     Image3->setSource([](qreal dpr) { return StaffPicture(false, dpr); });
     Image3->setAccessibleName("Staff Display");
-    Image2 = picture("Image2", 366, 2, kStaffControlWidth, kStaffControlHeight);
+    Image2 = NewPicture(client, "Image2", 366, 2, kStaffControlWidth, kStaffControlHeight);
     Image2->setFit(PictureBox::Fit::Framed);
     Image2->setSource([](qreal dpr) { return StaffPicture(true, dpr); });
     Image2->setAccessibleName("Staff Display");
@@ -126,7 +147,7 @@ void Form1::CreateControls() {
     // Glyph templates live outside the visible area; index 6 of each array is the marker.
     for (int g = 0; g < 7; ++g) {
         for (bool sounding : {false, true}) {
-            PictureBox* p = picture("", -100, -100, kGlyphSize, kGlyphSize);
+            PictureBox* p = NewPicture(client, "", -100, -100, kGlyphSize, kGlyphSize);
             p->setObjectName(QStringLiteral("%1(%2)").arg(sounding ? "Image36" : "Image35").arg(g));
             if (g < 6) p->setSource([g, sounding](qreal dpr) { return StaffGlyph(g, sounding, dpr); });
             p->setAccessibleName(sounding ? "Sounding note on the staff" : "Written note on the staff");
@@ -136,69 +157,66 @@ void Form1::CreateControls() {
         }
     }
 
-    Image20 = picture("Image20", 4, 272, kKeyboardWidth, kKeyboardHeight);
+    Image20 = NewPicture(client, "Image20", 4, 272, kKeyboardWidth, kKeyboardHeight);
     Image20->setSource([](qreal dpr) { return KeyboardPicture(dpr); });
     Image20->setAccessibleName("Keyboard Display");
-    Image21 = picture("Image21", 0, 0, 3, 15);
+    Image21 = NewPicture(client, "Image21", 0, 0, 3, 15);
     Image21->setSource([](qreal dpr) { return KeyMarker(false, dpr); });
     Image21->setAccessibleName("Written note on the keyboard");
     Image21->setAttribute(Qt::WA_TransparentForMouseEvents);
     Image21->hide();
-    Image22 = picture("Image22", 0, 0, 3, 15);
+    Image22 = NewPicture(client, "Image22", 0, 0, 3, 15);
     Image22->setSource([](qreal dpr) { return KeyMarker(true, dpr); });
     Image22->setAccessibleName("Sounding note on the keyboard");
     Image22->setAttribute(Qt::WA_TransparentForMouseEvents);
     Image22->hide();
-    Image4 = picture("Image4", 10, 246, 332, 23);
+    Image4 = NewPicture(client, "Image4", 10, 246, 332, 23);
     Image4->setSource([](qreal dpr) { return BannerPicture(dpr); });
     Image4->setAccessibleName("Korvalin");
+}
 
-    Command4 = button("Command4", "Scales", "Select Scales", 170, 6, 80, 67);
-    Picture9[0] = picture("Picture9(0)", 172, 2, 81, 68);
+// The column between the pictures: scales and variations, Exit, the semitone buttons, the
+// instrument and the names of the note shown.
+void Form1::CreateNoteColumn(QWidget* client) {
+    Command4 = NewButton(client, "Command4", "Scales", "Select Scales", 170, 6, 80, 67);
+    Picture9[0] = NewPicture(client, "Picture9(0)", 172, 2, 81, 68);
     Picture9[0]->setFit(PictureBox::Fit::Framed);
     Picture9[0]->setSource([](qreal dpr) { return KeySignaturePicture(12, dpr); });
     Picture9[0]->setToolTip("Select Scales");
     Picture9[0]->setAccessibleName("Select Scales");
-    Label5 = label("Label5", "Label5", 172, 69, 81, 17);
+    Label5 = NewLabel(client, "Label5", "Label5", 172, 69, 81, 17);
     for (int i = 0; i < 4; ++i) {
-        Command2[i] = button("", QStringLiteral("V%1").arg(i + 1), QStringLiteral("Variation %1").arg(i + 1),
+        Command2[i] = NewButton(client, "", QStringLiteral("V%1").arg(i + 1), QStringLiteral("Variation %1").arg(i + 1),
                              172, 80 + 32 * i, 30, 25);
         Command2[i]->setObjectName(QStringLiteral("Command2(%1)").arg(i));
         Command2[i]->setEnabled(false);
     }
-    Command8 = button("Command8", "Start", "Start Playback", 172, 92, 54, 22);
-    Command7 = button("Command7", "Stop", "Stop Playback", 172, 115, 54, 22);
-    Command9 = button("Command9", "Speed", "Playback Speed", 172, 138, 54, 22);
-    Command6 = button("Command6", "Loop", "Repeats", 172, 161, 54, 22);
-    Command10 = button("Command10", "End", "End Scales", 172, 184, 54, 22);
+    Command8 = NewButton(client, "Command8", "Start", "Start Playback", 172, 92, 54, 22);
+    Command7 = NewButton(client, "Command7", "Stop", "Stop Playback", 172, 115, 54, 22);
+    Command9 = NewButton(client, "Command9", "Speed", "Playback Speed", 172, 138, 54, 22);
+    Command6 = NewButton(client, "Command6", "Loop", "Repeats", 172, 161, 54, 22);
+    Command10 = NewButton(client, "Command10", "End", "End Scales", 172, 184, 54, 22);
     Command7->hide();
     Command6->hide();
     Command10->hide();
-    Command1 = button("Command1", "Exit", "Exit", 172, 210, 187, 33);
-    Command5 = button("Command5", "Sharpen", "+1 Semitone", 272, 8, 89, 25);
-    Command3 = button("Command3", "Flatten", "-1 Semitone", 272, 40, 89, 25);
-    Command11 = button("Command11", "Next Note", "Next Note in Scale", 272, 8, 89, 57);
+    Command1 = NewButton(client, "Command1", "Exit", "Exit", 172, 210, 187, 33);
+    Command5 = NewButton(client, "Command5", "Sharpen", "+1 Semitone", 272, 8, 89, 25);
+    Command3 = NewButton(client, "Command3", "Flatten", "-1 Semitone", 272, 40, 89, 25);
+    Command11 = NewButton(client, "Command11", "Next Note", "Next Note in Scale", 272, 8, 89, 57);
     Command11->hide();
 
-    auto option = [client](const char* name, const QString& caption, const QString& tip, int y) {
-        auto* o = new QRadioButton(caption, client);
-        o->setObjectName(name);
-        o->setToolTip(tip);
-        o->setGeometry(272, y, 85, 17);
-        return o;
-    };
-    Option1 = option("Option1", "Soprano", "Select Soprano", 71);
-    Option2 = option("Option2", "Alto", "Select Alto", 92);
-    Option3 = option("Option3", "Tenor", "Select Tenor", 113);
-    Option4 = option("Option4", "Baritone", "Select Baritone", 134);
+    Option1 = NewOption(client, "Option1", "Soprano", "Select Soprano", 71);
+    Option2 = NewOption(client, "Option2", "Alto", "Select Alto", 92);
+    Option3 = NewOption(client, "Option3", "Tenor", "Select Tenor", 113);
+    Option4 = NewOption(client, "Option4", "Baritone", "Select Baritone", 134);
 
-    Label3 = label("Label3", "Staff", 239, 160, 43, 17);
+    Label3 = NewLabel(client, "Label3", "Staff", 239, 160, 43, 17);
     Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label4 = label("Label4", "Sound", 236, 184, 46, 17);
+    Label4 = NewLabel(client, "Label4", "Sound", 236, 184, 46, 17);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label1 = label("Label1", "Note", 285, 160, 75, 19);
+    Label1 = NewLabel(client, "Label1", "Note", 285, 160, 75, 19);
     Label1->setToolTip("Note Played");
-    Label2 = label("Label2", "Sounds", 285, 184, 75, 19);
+    Label2 = NewLabel(client, "Label2", "Sounds", 285, 184, 75, 19);
     Label2->setToolTip("Sounds Like");
     Label1->setAccessibleDescription("Note Played");
     Label2->setAccessibleDescription("Sounds Like");
@@ -208,7 +226,9 @@ void Form1::CreateControls() {
                                                       Command5, Command3, Option1, Option2, Option3, Option4,
                                                       Label3, Label4})
         w->setFont(fixed);
+}
 
+void Form1::ConnectControls() {
     // Markers above the pictures they mark.
     for (int g = 0; g < 7; ++g) {
         Image35[g]->raise();

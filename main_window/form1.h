@@ -142,6 +142,9 @@ private:
     int16_t transposition_ = 0;
 
     void CreateControls();
+    void CreatePictures(QWidget* client);
+    void CreateNoteColumn(QWidget* client);
+    void ConnectControls();
     void CreateMenus();
     void StabilizeForm();
     void SelectInstrument(int16_t transposition, QAction* checked);
