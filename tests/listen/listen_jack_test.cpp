@@ -60,11 +60,6 @@ protected:
         return w;
     }
 
-    static bool Until(const std::function<bool()>& done, int ms = 10000) {
-        for (int waited = 0; !done() && waited < ms; waited += 20) QTest::qWait(20);
-        return done();
-    }
-
     JackSender keyboard{"Korvalin test wind controller"};
 };
 
@@ -80,7 +75,7 @@ TEST_F(ListenThroughJack, TheMainWindowFollowsThePlayedNotesSilently) {
         ASSERT_NE(written, 0);
         ASSERT_TRUE(keyboard.NoteOn(0, concert, 90));
         ASSERT_TRUE(keyboard.WaitUntilSent());
-        EXPECT_TRUE(Until([&] { return f.CurrentNote == written; })) << concert << " shows " << f.CurrentNote;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.CurrentNote == written; }, 10000)) << concert << " shows " << f.CurrentNote;
         ASSERT_TRUE(keyboard.NoteOff(0, concert));
     }
     ASSERT_TRUE(keyboard.WaitUntilSent());

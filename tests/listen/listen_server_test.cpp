@@ -45,14 +45,6 @@ std::optional<QString> Pactl(const QStringList& arguments) {
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-    for (int i = 0; i < seconds * 20; ++i) {
-        if (condition()) return true;
-        QTest::qWait(50);
-    }
-    return condition();
-}
-
 std::optional<QAudioDevice> Microphone(const QByteArray& id = kMicrophone) {
     for (const QAudioDevice& d : AudioPitchInput::Inputs())
         if (d.id() == id) return d;
@@ -134,7 +126,7 @@ protected:
     // Chooses the source in the Listen window as a person would, by its caption.
     void ChooseMicrophone(ListenWindow& w) {
         std::optional<QAudioDevice> microphone;
-        ASSERT_TRUE(WaitFor([&] { return (microphone = Microphone()).has_value(); }, 20)) << "the source is not listed";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (microphone = Microphone()).has_value(); }, 20000)) << "the source is not listed";
         w.ListInputs();
         ASSERT_TRUE(w.ChooseInput(microphone->description()));
         ASSERT_TRUE(w.Listening()) << Find<QLabel>(w, "statusLine")->text().toStdString();
@@ -194,7 +186,7 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
     ChooseMicrophone(w);
     EXPECT_EQ(CaptureThreads(), 1);
     Play();
-    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.CurrentNote == 88; }, 30000))
         << "the main window shows note " << f.CurrentNote << "; the Listen window heard "
         << Find<QLabel>(w, "writtenNote")->text().toStdString();
     EXPECT_EQ(Find<QLabel>(f, "Label1")->text().simplified(), "Bb1 (A#)");
@@ -202,7 +194,7 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
         const HeardNote n = args.at(0).value<HeardNote>();
         return n.hasNote && n.concertMidi == 61 && !n.fromMidi;
     }));
-    EXPECT_TRUE(WaitFor([&] { return Find<LevelMeter>(w, "levelMeter")->Level() > -50; }, 10))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Find<LevelMeter>(w, "levelMeter")->Level() > -50; }, 10000))
         << "the level meter never moved";
     for (const auto& e : midi->events)
         EXPECT_FALSE(e.kind == RecordingMidiOutput::Kind::Send && e.Message().StartsNote())
@@ -213,11 +205,11 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
     player.waitForFinished(5000);
     UnloadSink();
     QLabel* status = Find<QLabel>(w, "statusLine");
-    EXPECT_TRUE(WaitFor([&] { return status->isVisible(); }, 20)) << "the Listen window said nothing";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->isVisible(); }, 20000)) << "the Listen window said nothing";
     EXPECT_FALSE(status->text().isEmpty());
     EXPECT_FALSE(status->text().contains('\n'));
     EXPECT_FALSE(w.Listening());
-    EXPECT_TRUE(WaitFor([] { return CaptureThreads() == 0; }, 5)) << "the capture thread is still there";
+    EXPECT_TRUE(QTest::qWaitFor([] { return CaptureThreads() == 0; }, 5000)) << "the capture thread is still there";
     EXPECT_EQ(Find<QComboBox>(w, "inputChooser")->currentText(), "Not listening");
 
     // The rest of the application goes on.
@@ -233,7 +225,7 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
     EXPECT_FALSE(status->isVisible());
     QTest::qWait(ListenWindow::kOwnSoundTailMs);
     Play();
-    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.CurrentNote == 88; }, 30000))
         << "not heard after the source came back: the main window shows note " << f.CurrentNote
         << ", the Listen window heard " << Find<QLabel>(w, "writtenNote")->text().toStdString() << " and says \""
         << status->text().toStdString() << "\"" << (w.Listening() ? "" : " (not listening)");
@@ -242,7 +234,7 @@ TEST_F(ListenThroughServer, NamesThePlayedNoteSaysWhenTheSourceGoesAndListensAga
     w.close();
     EXPECT_FALSE(w.Listening());
     // Joined already; the system lets go of a joined thread a moment later.
-    EXPECT_TRUE(WaitFor([] { return CaptureThreads() == 0; }, 5)) << "the capture thread is still there";
+    EXPECT_TRUE(QTest::qWaitFor([] { return CaptureThreads() == 0; }, 5000)) << "the capture thread is still there";
 }
 
 // A microphone in the room hears the built-in synthesizer: the drone on the alto's C (sounding
@@ -264,7 +256,7 @@ TEST_F(ListenThroughServer, InARoomTheApplicationsOwnSoundIsNotThePlayer) {
     ListenWindow& w = Window<ListenWindow>();
     QSignalSpy spy(&w, &ListenWindow::heard);
     std::optional<QAudioDevice> room;
-    ASSERT_TRUE(WaitFor([&] { return (room = Microphone("korvalin_room")).has_value(); }, 20)) << "the room's microphone is not listed";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (room = Microphone("korvalin_room")).has_value(); }, 20000)) << "the room's microphone is not listed";
     w.ListInputs();
     ASSERT_TRUE(w.ChooseInput(room->description()));
     const int shown = f.CurrentNote;
@@ -283,7 +275,7 @@ TEST_F(ListenThroughServer, InARoomTheApplicationsOwnSoundIsNotThePlayer) {
     player.start("pacat", {"--playback", "--raw", "--device=korvalin_test", "--format=float32le", "--rate=44100",
                            "--channels=1", folder.filePath("scale.raw")});
     ASSERT_TRUE(player.waitForStarted(5000));
-    EXPECT_TRUE(WaitFor([&] { return NotesHeard(spy, before).size() >= 2; }, 15));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return NotesHeard(spy, before).size() >= 2; }, 15000));
     EXPECT_EQ(NotesHeard(spy, before), (std::vector<int>{56, 58}));
     player.waitForFinished(10000);
     metronome.Stop();
@@ -341,19 +333,19 @@ TEST_F(ListenAcrossARestart, ChosenAgainTheInputListensAgain) {
     module.clear(); // gone with the server
     remapModule.clear();
     QLabel* status = Find<QLabel>(w, "statusLine");
-    EXPECT_TRUE(WaitFor([&] { return !w.Listening() && status->isVisible(); }, 20)) << "the Listen window said nothing";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Listening() && status->isVisible(); }, 20000)) << "the Listen window said nothing";
     ASSERT_EQ(Server("start"), own);
     LoadSink();
 
     std::optional<QAudioDevice> microphone;
-    ASSERT_TRUE(WaitFor([&] { return (microphone = Microphone()).has_value(); }, 20)) << "the source is not listed";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (microphone = Microphone()).has_value(); }, 20000)) << "the source is not listed";
     w.ListInputs();
     ASSERT_TRUE(w.ChooseInput(microphone->description()));
-    EXPECT_TRUE(WaitFor([&] { return w.Listening(); }, 10)) << status->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Listening(); }, 10000)) << status->text().toStdString();
     EXPECT_FALSE(status->isVisible()) << status->text().toStdString();
     QTest::qWait(ListenWindow::kOwnSoundTailMs);
     Play();
-    EXPECT_TRUE(WaitFor([&] { return f.CurrentNote == 88; }, 30))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.CurrentNote == 88; }, 30000))
         << "not heard after the server came back: the main window shows note " << f.CurrentNote << " and the window says \""
         << status->text().toStdString() << "\"";
 }

@@ -78,8 +78,7 @@ protected:
     // Hands `note` to the window and waits until the main window shows written note `expected`.
     static bool HeldUntilShown(ListenWindow& w, const HeardNote& note, int expected) {
         w.Heard(note);
-        for (int i = 0; i < 100 && Window<Form1>().CurrentNote != expected; ++i) QTest::qWait(50);
-        return Window<Form1>().CurrentNote == expected;
+        return QTest::qWaitFor([expected] { return Window<Form1>().CurrentNote == expected; }, 5000);
     }
 
     // A wait well past the hold, for cases where the main window must not change.

@@ -34,11 +34,6 @@ bool ServerAnswers() {
     return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-    for (int i = 0; i < seconds * 20 && !condition(); ++i) QTest::qWait(50);
-    return condition();
-}
-
 class MetronomeThroughServer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -102,7 +97,7 @@ TEST_F(MetronomeThroughServer, ClicksAndTheDroneReachTheServerAndTheStreamCloses
 
     // Stopped, the stream is held no longer and closes after its idle time.
     EXPECT_EQ(synth->StreamHolds(), 0);
-    EXPECT_TRUE(WaitFor([this] { return !synth->StreamOpen(); }, 20)) << "the audio stream stayed open";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !synth->StreamOpen(); }, 20000)) << "the audio stream stayed open";
 }
 
 } // namespace

@@ -24,8 +24,8 @@ constexpr double kClickSeconds = 60;
 class MetronomeSynth : public testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::is_regular_file(kGeneralMidiSoundfont))
-            GTEST_SKIP() << "the General MIDI soundfont is not installed: " << kGeneralMidiSoundfont;
+        ASSERT_TRUE(std::filesystem::is_regular_file(kGeneralMidiSoundfont))
+            << "the General MIDI soundfont is not installed (`./korvalin deps` installs it): " << kGeneralMidiSoundfont;
     }
 };
 

@@ -49,14 +49,6 @@ bool ServerHasOurStream() {
     return inputs && inputs->contains(QStringLiteral("application.process.id = \"%1\"").arg(getpid()));
 }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-    for (int i = 0; i < seconds * 20; ++i) {
-        if (condition()) return true;
-        QTest::qWait(50);
-    }
-    return condition();
-}
-
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -188,9 +180,9 @@ TEST_F(SoundThroughServer, TheStreamStaysOpenWhileSoundingAndClosesWhenSilent) {
 
     // The note ends a second after it started; about five seconds after its release has died away
     // the stream is closed, the server lists none of ours, and no timer is left running.
-    EXPECT_TRUE(WaitFor([&] { return !synth->StreamOpen(); }, 30)) << "the stream never closed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !synth->StreamOpen(); }, 30000)) << "the stream never closed";
     EXPECT_FALSE(synth->IdleWatchRunning());
-    EXPECT_TRUE(WaitFor([] { return !ServerHasOurStream(); }, 10));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ServerHasOurStream(); }, 10000));
 
     // Idle now: hardly any processor time over the next seconds (a generous bound, for a loaded
     // machine and the sanitizer build).

@@ -42,7 +42,7 @@ std::vector<float> Render(SynthEngine& engine, double seconds) {
 class SynthRender : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!AnySoundfontInstalled()) GTEST_SKIP() << "no General MIDI soundfont is installed in /usr/share/sounds/sf2";
+        ASSERT_TRUE(AnySoundfontInstalled()) << "no General MIDI soundfont is installed in /usr/share/sounds/sf2 (`./korvalin deps` installs one)";
         ASSERT_TRUE(engine.Load(SynthSettings{}));
     }
     // The saxophone the application selects at start-up, on the given channel.
@@ -53,7 +53,7 @@ protected:
 } // namespace
 
 TEST(SynthSoundfont, FallsBackPastMissingFiles) {
-    if (!AnySoundfontInstalled()) GTEST_SKIP() << "no General MIDI soundfont is installed in /usr/share/sounds/sf2";
+    ASSERT_TRUE(AnySoundfontInstalled()) << "no General MIDI soundfont is installed in /usr/share/sounds/sf2 (`./korvalin deps` installs one)";
     std::string installed;
     for (const std::string& path : DefaultSoundfonts())
         if (std::filesystem::is_regular_file(path)) { installed = path; break; }
@@ -162,8 +162,9 @@ struct FailedOpenCase {
 class SynthFailedOpen : public ::testing::TestWithParam<FailedOpenCase> {
 protected:
     void SetUp() override {
-        if (GetParam().soundfont && !AnySoundfontInstalled())
-            GTEST_SKIP() << "no General MIDI soundfont is installed in /usr/share/sounds/sf2";
+        if (GetParam().soundfont) {
+            ASSERT_TRUE(AnySoundfontInstalled()) << "no General MIDI soundfont is installed in /usr/share/sounds/sf2 (`./korvalin deps` installs one)";
+        }
     }
 };
 
@@ -207,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Causes, SynthFailedOpen,
                          [](const auto& info) { return std::string(info.param.what); });
 
 TEST(SynthOutputLifetime, TheBackgroundLoadIsAwaitedBeforeUse) {
-    if (!AnySoundfontInstalled()) GTEST_SKIP() << "no General MIDI soundfont is installed in /usr/share/sounds/sf2";
+    ASSERT_TRUE(AnySoundfontInstalled()) << "no General MIDI soundfont is installed in /usr/share/sounds/sf2 (`./korvalin deps` installs one)";
     // Asked at once, before the loader can have finished: the engine is there, fully loaded.
     SynthOutput synth;
     EXPECT_TRUE(synth.Engine().Loaded());
