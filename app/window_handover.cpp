@@ -4,7 +4,6 @@
 #include "main_window/form1.h"
 
 #include <QScreen>
-#include <QSettings>
 #include <QWidget>
 
 #include <algorithm>
@@ -25,11 +24,10 @@ void ReturnToMain(QWidget& window) {
     if (!Form1::Ending()) Window<Form1>().show();
 }
 
-void ShowBesideMain(QWidget& window, const QString& geometryKey) {
+void ShowBesideMain(QWidget& window, Option geometry) {
     if (!window.isVisible()) {
-        const QSettings s("Korvalin", "Korvalin");
         // restoreGeometry() itself brings a window that would stand off every screen back onto one.
-        const bool restored = s.contains(geometryKey) && window.restoreGeometry(s.value(geometryKey).toByteArray());
+        const bool restored = Options::Has(geometry) && window.restoreGeometry(Options::Bytes(geometry));
         if (!restored && WindowLoaded<Form1>()) {
             // To the right of the main window, where the screen has room.
             const QRect main = Window<Form1>().frameGeometry();
@@ -48,8 +46,8 @@ void ShowBesideMain(QWidget& window, const QString& geometryKey) {
     window.activateWindow();
 }
 
-void RememberPlace(const QWidget& window, const QString& geometryKey) {
-    QSettings("Korvalin", "Korvalin").setValue(geometryKey, window.saveGeometry());
+void RememberPlace(const QWidget& window, Option geometry) {
+    Options::Set(geometry, window.saveGeometry());
 }
 
 } // namespace korvalin

@@ -4,7 +4,8 @@
 // windows open beside the main window instead, where they stood last.
 #pragma once
 
-class QString;
+#include "app/options.h"
+
 class QWidget;
 
 namespace korvalin {
@@ -17,11 +18,11 @@ void ShowInsteadOfMain(QWidget& window);
 void ReturnToMain(QWidget& window);
 
 // Shows `window`, raised and active, beside the main window, which stays. Not already on screen,
-// it goes where it stood when RememberPlace() last kept it under `geometryKey` (moved onto a
+// it goes where it stood when RememberPlace() last kept it under `geometry` (moved onto a
 // screen if that place is off every screen now), else to the right of the main window, within the
 // screen.
-void ShowBesideMain(QWidget& window, const QString& geometryKey);
+void ShowBesideMain(QWidget& window, Option geometry);
 // Keeps where `window` stands for ShowBesideMain(), between runs.
-void RememberPlace(const QWidget& window, const QString& geometryKey);
+void RememberPlace(const QWidget& window, Option geometry);
 
 } // namespace korvalin

@@ -54,6 +54,9 @@ void DestroyAllWindows() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) delete it->data();
 }
 
-void NameApplication() { QApplication::setApplicationName("Korvalin"); }
+void NameApplication() {
+    QApplication::setOrganizationName("Korvalin"); // the settings store is named the same (app/options)
+    QApplication::setApplicationName("Korvalin");
+}
 
 } // namespace korvalin

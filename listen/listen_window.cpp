@@ -25,7 +25,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <QSettings>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -38,7 +37,6 @@
 namespace korvalin {
 namespace {
 
-QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
 
 const QString kNotListening = QStringLiteral("Not listening");
 
@@ -200,9 +198,8 @@ ListenWindow::ListenWindow() {
     connect(this, &ListenWindow::heard, practicePanel_, &WaitForMePanel::OnHeard);
 
     // What was chosen in an earlier run.
-    QSettings s = RememberedSettings();
-    referenceBox_->setValue(int(std::lround(ClampReferenceA(s.value("listen/referenceA", kDefaultReferenceA).toDouble()))));
-    showOnMainBox_->setChecked(s.value("listen/showOnMain", true).toBool());
+    referenceBox_->setValue(int(std::lround(ClampReferenceA(Options::Double(Option::ListenReferenceA, kDefaultReferenceA)))));
+    showOnMainBox_->setChecked(Options::Bool(Option::ListenShowOnMain, true));
 
     audio_ = std::make_unique<AudioPitchInput>();
     audio_->SetReferenceA(referenceBox_->value());
@@ -240,11 +237,11 @@ ListenWindow::~ListenWindow() {
 }
 
 void ListenWindow::OpenBeside() {
-    ShowBesideMain(*this, QStringLiteral("listen/geometry"));
+    ShowBesideMain(*this, Option::ListenGeometry);
     if (Listening()) return;
 
     // Listens again on the input chosen before, when it is there now.
-    const QString remembered = RememberedSettings().value("listen/input").toString();
+    const QString remembered = Options::String(Option::ListenInput);
     ListInputs();
     if (remembered.isEmpty()) {
         if (inputChooser_->count() == 1)
@@ -254,7 +251,7 @@ void ListenWindow::OpenBeside() {
     const int index = inputChooser_->findData(remembered);
     if (index < 0) {
         ShowStatus(QStringLiteral("The input \"%1\" is not there now; choose another.")
-                       .arg(RememberedSettings().value("listen/inputCaption").toString()));
+                       .arg(Options::String(Option::ListenInputCaption)));
         return;
     }
     restoring_ = true;
@@ -300,11 +297,8 @@ void ListenWindow::InputChosen(int index) {
         ShowStatus({});
     }
     const QString key = inputChooser_->itemData(index).toString();
-    {
-        QSettings s = RememberedSettings();
-        s.setValue("listen/input", key);
-        s.setValue("listen/inputCaption", key.isEmpty() ? QString() : inputChooser_->itemText(index));
-    }
+    Options::Set(Option::ListenInput, key);
+    Options::Set(Option::ListenInputCaption, key.isEmpty() ? QString() : inputChooser_->itemText(index));
     if (key.isEmpty()) return;
 
     QString why;
@@ -445,17 +439,17 @@ void ListenWindow::ShowHeard(const HeardNote& note) {
 
 void ListenWindow::ReferenceChanged(int hz) {
     audio_->SetReferenceA(hz);
-    RememberedSettings().setValue("listen/referenceA", hz);
+    Options::Set(Option::ListenReferenceA, hz);
 }
 
-void ListenWindow::ShowOnMainToggled(bool on) { RememberedSettings().setValue("listen/showOnMain", on); }
+void ListenWindow::ShowOnMainToggled(bool on) { Options::Set(Option::ListenShowOnMain, on); }
 
 void ListenWindow::ShowStatus(const QString& line) {
     ShowLabelValue(*statusLine_, kStatusName, line);
     statusLine_->setVisible(!line.isEmpty());
 }
 
-void ListenWindow::Remember() const { RememberPlace(*this, QStringLiteral("listen/geometry")); }
+void ListenWindow::Remember() const { RememberPlace(*this, Option::ListenGeometry); }
 
 void ListenWindow::hideEvent(QHideEvent* event) {
     // Nothing listens while the window is closed (or the application ends, which hides it), and

@@ -1,5 +1,6 @@
 #include "listen/wait_for_me_panel.h"
 
+#include "app/options.h"
 #include "app/prompts.h"
 #include "app/window_registry.h"
 #include "listen/intonation_chart.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTreeWidget>
@@ -28,9 +28,6 @@ namespace korvalin {
 namespace {
 
 // Where the panel's choices are remembered between runs.
-constexpr const char* kWaitForMeKey = "listen/waitForMe";
-constexpr const char* kToleranceKey = "listen/toleranceCents";
-QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
 
 constexpr int kLowestTolerance = 5;
 constexpr int kHighestTolerance = 50;
@@ -105,11 +102,11 @@ WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transpositi
     LoadSettings();
     connect(waitForMe_, &QCheckBox::toggled, this, [this](bool on) {
         pacer_.SetTicked(on);
-        RememberedSettings().setValue(kWaitForMeKey, on);
+        Options::Set(Option::WaitForMe, on);
     });
     connect(tolerance_, &QSpinBox::valueChanged, this, [this](int cents) {
         pacer_.SetToleranceCents(cents);
-        RememberedSettings().setValue(kToleranceKey, cents);
+        Options::Set(Option::ToleranceCents, cents);
     });
     connect(save_, &QPushButton::clicked, this, &WaitForMePanel::SaveAsCsv);
 
@@ -129,11 +126,8 @@ WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transpositi
 WaitForMePanel::~WaitForMePanel() { RemovePlaybackPacer(&pacer_); }
 
 void WaitForMePanel::LoadSettings() {
-    const QSettings s = RememberedSettings();
-    const bool ticked = s.value(kWaitForMeKey, false).toBool();
-    bool ok = false;
-    int cents = s.value(kToleranceKey, int(kDefaultToleranceCents)).toInt(&ok);
-    if (!ok) cents = int(kDefaultToleranceCents);
+    const bool ticked = Options::Bool(Option::WaitForMe, false);
+    const int cents = Options::Int(Option::ToleranceCents, int(kDefaultToleranceCents));
     waitForMe_->setChecked(ticked);
     tolerance_->setValue(std::clamp(cents, kLowestTolerance, kHighestTolerance));
     pacer_.SetTicked(ticked);

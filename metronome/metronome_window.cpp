@@ -19,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -31,18 +30,6 @@
 namespace korvalin {
 namespace {
 
-QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
-
-constexpr const char* kTempoKey = "metronome/tempo";
-constexpr const char* kFollowKey = "metronome/scalesFollowTempo";
-constexpr const char* kClickKey = "metronome/click";
-constexpr const char* kBeatsKey = "metronome/beatsPerBar";
-constexpr const char* kClickVolumeKey = "metronome/clickVolume";
-constexpr const char* kDroneKey = "metronome/drone";
-constexpr const char* kDroneVolumeKey = "metronome/droneVolume";
-constexpr const char* kDroneNoteKey = "metronome/droneNote"; // 0: the tonic; 1 to 12: C to B
-
-constexpr const char* kGeometryKey = "metronome/geometry";
 const QString kDroneSoundsName = QStringLiteral("Drone sounds");
 const QString kStatusName = QStringLiteral("Metronome status");
 
@@ -339,35 +326,28 @@ void MetronomeWindow::ShowTonic() {
 
 void MetronomeWindow::Remember() {
     rememberTimer_.stop();
-    QSettings s = RememberedSettings();
-    s.setValue(kTempoKey, Tempo());
-    s.setValue(kFollowKey, FollowTempo());
-    s.setValue(kClickKey, clickOnBox->isChecked());
-    s.setValue(kBeatsKey, beatsBox->value());
-    s.setValue(kClickVolumeKey, clickVolumeSlider->value());
-    s.setValue(kDroneKey, droneOnBox->isChecked());
-    s.setValue(kDroneVolumeKey, droneVolumeSlider->value());
-    s.setValue(kDroneNoteKey, droneNoteList->currentIndex());
+    Options::Set(Option::MetronomeTempo, Tempo());
+    Options::Set(Option::MetronomeScalesFollowTempo, FollowTempo());
+    Options::Set(Option::MetronomeClick, clickOnBox->isChecked());
+    Options::Set(Option::MetronomeBeatsPerBar, beatsBox->value());
+    Options::Set(Option::MetronomeClickVolume, clickVolumeSlider->value());
+    Options::Set(Option::MetronomeDrone, droneOnBox->isChecked());
+    Options::Set(Option::MetronomeDroneVolume, droneVolumeSlider->value());
+    Options::Set(Option::MetronomeDroneNote, droneNoteList->currentIndex());
 }
 
 void MetronomeWindow::Recall() {
     recalling_ = true;
-    const QSettings s = RememberedSettings();
     // Whatever was stored, the controls' own ranges apply.
-    auto number = [&s](const char* key, int fallback) {
-        bool ok = false;
-        const int v = s.value(key, fallback).toInt(&ok);
-        return ok ? v : fallback;
-    };
-    tempoBox->setValue(number(kTempoKey, kDefaultTempo));
+    tempoBox->setValue(Options::Int(Option::MetronomeTempo, kDefaultTempo));
     tempoSlider->setValue(tempoBox->value());
-    followTempoBox->setChecked(s.value(kFollowKey, false).toBool());
-    clickOnBox->setChecked(s.value(kClickKey, true).toBool());
-    beatsBox->setValue(number(kBeatsKey, kDefaultBeats));
-    clickVolumeSlider->setValue(number(kClickVolumeKey, kDefaultClickVolume));
-    droneOnBox->setChecked(s.value(kDroneKey, false).toBool());
-    droneVolumeSlider->setValue(number(kDroneVolumeKey, kDefaultDroneVolume));
-    const int index = number(kDroneNoteKey, 0);
+    followTempoBox->setChecked(Options::Bool(Option::MetronomeScalesFollowTempo, false));
+    clickOnBox->setChecked(Options::Bool(Option::MetronomeClick, true));
+    beatsBox->setValue(Options::Int(Option::MetronomeBeatsPerBar, kDefaultBeats));
+    clickVolumeSlider->setValue(Options::Int(Option::MetronomeClickVolume, kDefaultClickVolume));
+    droneOnBox->setChecked(Options::Bool(Option::MetronomeDrone, false));
+    droneVolumeSlider->setValue(Options::Int(Option::MetronomeDroneVolume, kDefaultDroneVolume));
+    const int index = Options::Int(Option::MetronomeDroneNote, 0);
     droneNoteList->setCurrentIndex(index >= 0 && index < droneNoteList->count() ? index : 0);
     recalling_ = false;
     ShowTonic();
@@ -379,7 +359,7 @@ void MetronomeWindow::ShowBeside() {
         followingInstrument_ = true;
         connect(&Window<Form1>(), &Form1::instrumentChanged, this, &MetronomeWindow::InstrumentChanged);
     }
-    ShowBesideMain(*this, kGeometryKey);
+    ShowBesideMain(*this, Option::MetronomeGeometry);
 }
 
 void MetronomeWindow::InstrumentChanged() {
@@ -408,7 +388,7 @@ void MetronomeWindow::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
     // Where it stood is kept for the next run, with whatever change was not yet written.
     if (e->spontaneous()) return;
-    RememberPlace(*this, kGeometryKey);
+    RememberPlace(*this, Option::MetronomeGeometry);
     if (rememberTimer_.isActive()) Remember();
 }
 

@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -35,8 +34,6 @@ constexpr int kFollowRowHeight = 28;
 constexpr int kStatusRowHeight = 22;
 
 // Where the choice of "Patch follows instrument" is remembered.
-constexpr const char* kFollowKey = "midi/patchFollowsInstrument";
-QSettings RememberedSettings() { return QSettings("Korvalin", "Korvalin"); }
 
 constexpr int kTestNote = 64;
 
@@ -177,7 +174,7 @@ MidiControl::MidiControl() {
     Check2 = new QCheckBox("Patch follows instrument", this);
     Check2->setObjectName("Check2");
     Check2->setGeometry(8, kClassicClientHeight + kOutputRowHeight, 361, 25);
-    Check2->setChecked(RememberedSettings().value(kFollowKey, false).toBool());
+    Check2->setChecked(Options::Bool(Option::PatchFollowsInstrument, false));
     connect(Check2, &QCheckBox::toggled, this, &MidiControl::Check2_Click);
 
     // A line on the output, on a row that is there only while it has something to say.
@@ -340,7 +337,7 @@ void MidiControl::FollowInstrument(int16_t transposition, bool send) {
 }
 
 void MidiControl::Check2_Click() {
-    RememberedSettings().setValue(kFollowKey, Check2->isChecked());
+    Options::Set(Option::PatchFollowsInstrument, Check2->isChecked());
     if (WindowLoaded<Form1>()) FollowInstrument(Window<Form1>().Transposition);
 }
 
