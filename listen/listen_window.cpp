@@ -73,10 +73,6 @@ BlackKeySpelling CurrentSpelling() {
     return BlackKeySpelling::FromScaleNotes(notes);
 }
 
-int CurrentTransposition() {
-    if (WindowLoaded<Form1>() && Window<Form1>().Transposition != 0) return Window<Form1>().Transposition;
-    return kAlto.transposition;
-}
 
 // Tells the window when a scale run has ended. It is told while the run is still counted, so the
 // window looks once the run is over (and any run around it too).
@@ -363,7 +359,7 @@ void ListenWindow::Heard(const HeardNote& incoming) {
     // A note the chosen saxophone cannot play (a hum, a whistle, a voice far above) is not the
     // player either. A MIDI keyboard plays what it likes: its notes are named as they come.
     if (!note.fromMidi && note.hasNote &&
-        (!PlayableOn(note.concertMidi, CurrentTransposition()) ||
+        (!PlayableOn(note.concertMidi, Form1::ChosenTransposition()) ||
          !ownSound_.IsPlayer(OwnSounding(), note.concertMidi, note.levelDb, SteadyMilliseconds())))
         note = HeardNote{false, -1, 0, false, note.ms};
     ShowHeard(note);
@@ -407,7 +403,7 @@ void ListenWindow::ShowHeard(const HeardNote& note) {
         tuningMeter_->SetNeedle(false, 0);
         return;
     }
-    const int transposition = CurrentTransposition();
+    const int transposition = Form1::ChosenTransposition();
     const BlackKeySpelling spelling = CurrentSpelling();
     const int written = WrittenNoteFor(note.concertMidi, transposition, spelling);
     const int sounding = written ? SoundingNoteFor(written, transposition) : NoteNumberForPitch(note.concertMidi, spelling);

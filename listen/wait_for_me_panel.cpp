@@ -35,7 +35,6 @@ constexpr int kHighestTolerance = 50;
 const QString kSaveTitle = QStringLiteral("Save as CSV");
 const QString kSummaryName = QStringLiteral("Summary");
 
-int MainWindowTransposition() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
 
 } // namespace
 
@@ -45,7 +44,7 @@ std::function<QString(QWidget*, const QString&)>& WaitForMePanel::CsvFileChooser
 }
 
 WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transposition)
-    : QWidget(parent), pacer_(transposition ? std::move(transposition) : std::function<int()>(MainWindowTransposition)) {
+    : QWidget(parent), pacer_(transposition ? std::move(transposition) : std::function<int()>([] { return int(Form1::ChosenTransposition()); })) {
     setObjectName(QStringLiteral("waitForMePanel"));
 
     waitForMe_ = new QCheckBox(QStringLiteral("Wait for me"), this);

@@ -56,6 +56,11 @@ std::function<void()>& Form1::EndApplication() {
 
 bool Form1::Ending() { return g_ending; }
 
+int16_t Form1::ChosenTransposition() {
+    if (WindowLoaded<Form1>() && Window<Form1>().Transposition != 0) return Window<Form1>().Transposition;
+    return kAlto.transposition;
+}
+
 Form1::Form1() {
     g_ending = false;
     setObjectName("Form1");

@@ -128,6 +128,9 @@ public:
     static std::function<void()>& EndApplication();
     // True once Exit has begun: nothing is shown or sounded after that.
     static bool Ending();
+    // The saxophone chosen in the main window, as its Transposition: the alto's before the window
+    // exists or has chosen one (start-up chooses the alto). What the practice windows go by.
+    static int16_t ChosenTransposition();
 
 signals:
     // The saxophone chosen changed: its transposition, as Transposition now holds it.

@@ -66,7 +66,7 @@ int WrittenTonic() {
     return 0;
 }
 
-int InstrumentRows() { return WindowLoaded<Form1>() ? Window<Form1>().Transposition : 0; }
+int InstrumentRows() { return Form1::ChosenTransposition(); }
 
 // How the list spells its black keys ("C# / Db" first as C#), or how the tonic's sounding note is
 // spelled.
