@@ -91,6 +91,7 @@ struct SynthEngine::Fluid {
     // When the stream was opened and when its thread last asked for sound (MonotonicNanoseconds).
     std::atomic<int64_t> startedAt{0};
     std::atomic<int64_t> renderedAt{0};
+    std::atomic<int> renders{0}; // blocks rendered since the stream opened
 
     ~Fluid() {
         if (audio) delete_fluid_audio_driver(audio);
@@ -211,6 +212,7 @@ bool SynthEngine::StartAudio(const std::vector<std::string>& drivers) {
     auto process = [](void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
         auto* fluid = static_cast<Fluid*>(data);
         fluid->renderedAt.store(MonotonicNanoseconds(), std::memory_order_relaxed);
+        fluid->renders.fetch_add(1, std::memory_order_relaxed);
         for (int i = 0; i < nout; ++i) std::fill(out[i], out[i] + len, 0.0f);
         for (int i = 0; i < nfx; ++i) std::fill(fx[i], fx[i] + len, 0.0f);
         // Without effect buffers of its own the driver gets the reverb mixed into the output.
@@ -236,6 +238,7 @@ bool SynthEngine::StartAudio(const std::vector<std::string>& drivers) {
         }
         fluid_settings_setstr(fluid_->settings, "audio.driver", name.c_str());
         fluid_->startedAt.store(MonotonicNanoseconds());
+        fluid_->renders.store(0);
         if (fluid_audio_driver_t* audio = new_fluid_audio_driver2(fluid_->settings, process, fluid_.get())) {
             fluid_->audio = audio;
             driver_ = name;
@@ -258,8 +261,12 @@ bool SynthEngine::AudioRunning() const { return fluid_ && fluid_->audio; }
 
 bool SynthEngine::AudioStalled(std::chrono::milliseconds limit) const {
     if (!AudioRunning()) return false;
-    const int64_t last = std::max(fluid_->startedAt.load(), fluid_->renderedAt.load(std::memory_order_relaxed));
-    return MonotonicNanoseconds() - last > int64_t(limit.count()) * 1000000;
+    // A new stream may render its first block and then wait a while for the server to start
+    // playing it; only one that has flowed and stopped counts at `limit`.
+    constexpr int64_t kStartingNs = 3'000'000'000;
+    const int64_t now = MonotonicNanoseconds();
+    if (fluid_->renders.load(std::memory_order_relaxed) < 2) return now - fluid_->startedAt.load() > kStartingNs;
+    return now - fluid_->renderedAt.load(std::memory_order_relaxed) > int64_t(limit.count()) * 1000000;
 }
 
 int SynthEngine::ActiveVoices() const { return fluid_ ? fluid_synth_get_active_voice_count(fluid_->synth) : 0; }
