@@ -1,5 +1,6 @@
 #include "app/prompts.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 
 namespace korvalin {
@@ -22,6 +23,11 @@ std::optional<QString> DialogPrompts::Input(QWidget* parent, const QString& prom
     QString answer = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return answer;
+}
+
+QString DialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                                    const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
 Prompts& CurrentPrompts() { return *Current(); }

@@ -20,6 +20,9 @@ public:
     // An input box; std::nullopt when cancelled.
     virtual std::optional<QString> Input(QWidget* parent, const QString& prompt, const QString& title,
                                          const QString& defaultText) = 0;
+    // A file to save to, `suggested` offered first; empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                                 const QString& filter) = 0;
 };
 
 // The real boxes.
@@ -28,6 +31,7 @@ public:
     void Message(QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon) override;
     std::optional<QString> Input(QWidget* parent, const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested, const QString& filter) override;
 };
 
 Prompts& CurrentPrompts();

@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,11 +36,6 @@ const QString kSummaryName = QStringLiteral("Summary");
 
 
 } // namespace
-
-std::function<QString(QWidget*, const QString&)>& WaitForMePanel::CsvFileChooser() {
-    static std::function<QString(QWidget*, const QString&)> chooser;
-    return chooser;
-}
 
 WaitForMePanel::WaitForMePanel(QWidget* parent, std::function<int()> transposition)
     : QWidget(parent), pacer_(transposition ? std::move(transposition) : std::function<int()>([] { return int(Form1::ChosenTransposition()); })) {
@@ -165,12 +159,7 @@ void WaitForMePanel::SaveAsCsv() {
     const QString folder = !lastFolder.isEmpty() ? lastFolder
                                                   : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = QDir(folder).filePath(QStringLiteral("wait-for-me.csv"));
-    QString path;
-    if (const auto& chooser = CsvFileChooser()) {
-        path = chooser(this, suggested);
-    } else {
-        path = QFileDialog::getSaveFileName(this, kSaveTitle, suggested, QStringLiteral("CSV files (*.csv)"));
-    }
+    QString path = CurrentPrompts().SaveFileName(this, kSaveTitle, suggested, QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty()) return; // cancelled
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
     if (SaveCsv(path)) lastFolder = QFileInfo(path).absolutePath();

@@ -40,9 +40,6 @@ public:
     // Writes the list as CSV to `path`; a failure is told in a message box. True when written.
     bool SaveCsv(const QString& path);
 
-    // Where "Save as CSV..." asks for the file: by default a file dialog; tests answer instead.
-    // An empty answer is a cancel. An empty function restores the dialog.
-    static std::function<QString(QWidget* parent, const QString& suggested)>& CsvFileChooser();
 
 public slots:
     void OnHeard(korvalin::HeardNote heard);

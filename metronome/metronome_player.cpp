@@ -111,7 +111,6 @@ void MetronomePlayer::PlayDue() {
     bool sent = false;
     while (std::optional<double> next = track_->NextEventTime()) {
         if (*next > now) break;
-        if (recordLateness_) lateness_.push_back(now - *next);
         // One moment at a time, so that each one's lateness is its own.
         track_->PlayUntil(*next);
         sent = true;

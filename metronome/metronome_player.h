@@ -54,14 +54,6 @@ public:
     Path CurrentPath() const { return path_; }
     const MetronomeSchedule& Schedule() const { return schedule_; }
 
-    // For the timing benchmark: on the event-loop path, how late each event was sent after its
-    // moment, in milliseconds of the step clock (kept while `on`).
-    void RecordLateness(bool on) {
-        recordLateness_ = on;
-        lateness_.clear();
-    }
-    const std::vector<double>& Lateness() const { return lateness_; }
-
 private:
     bool StartOnSynth(const std::shared_ptr<SynthOutput>& synth);
     void PlayDue();
@@ -83,8 +75,6 @@ private:
     std::unique_ptr<SequencerClickTrack> sequencer_;
     bool holding_ = false;
 
-    bool recordLateness_ = false;
-    std::vector<double> lateness_;
 };
 
 } // namespace korvalin

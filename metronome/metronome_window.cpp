@@ -100,7 +100,6 @@ MetronomeWindow::MetronomeWindow() {
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(WindowFont());
-    tapClock = [] { return StepClockMs(); };
 
     auto named = [](QWidget* w, const char* name, const QString& accessible) {
         w->setObjectName(name);
@@ -274,7 +273,7 @@ void MetronomeWindow::TempoTyped() {
 void MetronomeWindow::TempoSlid() { tempoBox->setValue(tempoSlider->value()); }
 
 void MetronomeWindow::Tap() {
-    if (const std::optional<int> bpm = taps_.Tap(tapClock())) tempoBox->setValue(*bpm);
+    if (const std::optional<int> bpm = taps_.Tap(StepClockMs())) tempoBox->setValue(*bpm);
 }
 
 void MetronomeWindow::Start() {

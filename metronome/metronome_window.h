@@ -57,9 +57,6 @@ public:
     int DroneNote() const;
 
     const MetronomePlayer& Player() const { return player_; }
-    // Tap tempo's clock (the step clock unless a test sets its own).
-    std::function<std::int64_t()> tapClock;
-
     // Controls, by their design names.
     QGroupBox* tempoGroup = nullptr;     // Tempo
     QSpinBox* tempoBox = nullptr;       // beats per minute

@@ -227,14 +227,12 @@ protected:
                                                  "source_properties=device.description=roommic"}) == 0;
         SetPrintDialogs(std::make_shared<ScriptedPrintDialogs>()); // every print dialog is cancelled
         SetHelp(std::make_shared<RecordingHelp>());
-        WaitForMePanel::CsvFileChooser() = [](QWidget*, const QString&) { return QString(); }; // cancelled
     }
     void TearDown() override {
         OutputChoiceTest::TearDown();
         if (roomMic) QProcess::execute("pactl", {"unload-module", "module-remap-source"});
         SetPrintDialogs(nullptr);
         SetHelp(nullptr);
-        WaitForMePanel::CsvFileChooser() = nullptr;
     }
     bool roomMic = false;
 };

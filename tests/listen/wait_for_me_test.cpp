@@ -251,7 +251,7 @@ TEST_F(WaitForMe, ListSummaryAndCsvFile) {
     for (const SaveCase& c : cases) {
         SCOPED_TRACE(c.answer.toStdString());
         prompts->messages.clear();
-        WaitForMePanel::CsvFileChooser() = [&c](QWidget*, const QString&) { return c.answer; };
+        prompts->files = {c.answer};
         Find<QPushButton>(*panel, "saveCsv")->click();
         if (!c.written.isEmpty()) {
             QFile file(c.written);
@@ -266,7 +266,6 @@ TEST_F(WaitForMe, ListSummaryAndCsvFile) {
         }
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("no/such/folder/run.csv")));
-    WaitForMePanel::CsvFileChooser() = nullptr;
 }
 
 TEST_F(WaitForMe, TickAndToleranceAreRemembered) {

@@ -251,12 +251,10 @@ TEST(TapTempo, AveragesTheLatestTapsAndStartsAgainAfterAPause) {
 
 TEST_F(MetronomeControls, TapSetsTheTempo) {
     MetronomeWindow& w = Open();
-    int64_t now = 0;
-    w.tapClock = [&now] { return now; };
-    for (int64_t t : {0, 400, 800, 1200}) {
-        now = t;
-        w.tapButton->click();
-    }
+    // Taps 400 ms apart on the step clock.
+    const qint64 start = clock.now + 10;
+    for (qint64 t : {0, 400, 800, 1200}) clock.At(start + t, [&w] { w.tapButton->click(); });
+    RunUntil(start + 1300);
     EXPECT_EQ(w.Tempo(), 150);
     EXPECT_EQ(w.tempoSlider->value(), 150);
 }

@@ -17,4 +17,11 @@ std::optional<QString> RecordingPrompts::Input(QWidget*, const QString& prompt, 
     return answer;
 }
 
+QString RecordingPrompts::SaveFileName(QWidget*, const QString&, const QString&, const QString&) {
+    if (files.empty()) return {};
+    QString file = files.front();
+    files.pop_front();
+    return file;
+}
+
 } // namespace korvalin

@@ -1,5 +1,5 @@
 // Message and input boxes answered in place of a person: remembers what was shown and answers input
-// boxes from a queue (Cancel when the queue is empty).
+// boxes and file choosers from queues of their own (Cancel when the queue is empty).
 #pragma once
 
 #include "app/prompts.h"
@@ -22,9 +22,11 @@ public:
     void Message(QWidget*, const QString& title, const QString& text, QMessageBox::Icon icon) override;
     std::optional<QString> Input(QWidget*, const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
+    QString SaveFileName(QWidget*, const QString& title, const QString& suggested, const QString& filter) override;
     std::vector<Shown> messages;
     std::vector<Asked> asked;
     std::deque<std::optional<QString>> answers;
+    std::deque<QString> files; // answers to SaveFileName; "" cancels
 };
 
 } // namespace korvalin
