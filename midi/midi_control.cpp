@@ -33,8 +33,6 @@ constexpr int kOutputRowHeight = 34;
 constexpr int kFollowRowHeight = 28;
 constexpr int kStatusRowHeight = 22;
 
-// Where the choice of "Patch follows instrument" is remembered.
-
 constexpr int kTestNote = 64;
 
 float TwipsPerPixel(int16_t factor) { return factor > 0 ? float(factor) : 15.0f; }
