@@ -15,7 +15,9 @@ using namespace korvalin;
 
 namespace {
 
-constexpr int kSoprano = 2, kAlto = 12, kTenor = 19, kBaritone = 29;
+// The main window's Transposition of each saxophone.
+constexpr int kSopranoRows = kSoprano.transposition, kAltoRows = kAlto.transposition, kTenorRows = kTenor.transposition,
+              kBaritoneRows = kBaritone.transposition;
 
 struct WrittenCase {
     int concert;
@@ -37,33 +39,36 @@ const BlackKeySpelling kFlats = BlackKeySpelling::ForKeySignature(-3);
 
 INSTANTIATE_TEST_SUITE_P(Rows, WrittenNoteTest, ::testing::Values(
     // Written C0 (row 73, MIDI 60) sounds Eb3 on alto, Bb2 on tenor, Bb3 on soprano, Eb2 on baritone.
-    WrittenCase{51, kAlto, kDefault, 73}, WrittenCase{46, kTenor, kDefault, 73},
-    WrittenCase{58, kSoprano, kDefault, 73}, WrittenCase{39, kBaritone, kDefault, 73},
+    WrittenCase{51, kAltoRows, kDefault, 73}, WrittenCase{46, kTenorRows, kDefault, 73},
+    WrittenCase{58, kSopranoRows, kDefault, 73}, WrittenCase{39, kBaritoneRows, kDefault, 73},
     // Written D0 (76) on alto sounds F3.
-    WrittenCase{53, kAlto, kDefault, 76},
+    WrittenCase{53, kAltoRows, kDefault, 76},
     // Black keys: written C#/Db0 (74/75) and A#/Bb0 (70/71) by the spelling in force.
-    WrittenCase{52, kAlto, kDefault, 74}, WrittenCase{52, kAlto, kFlats, 75}, WrittenCase{52, kAlto, kSharps, 74},
-    WrittenCase{49, kAlto, kDefault, 71}, WrittenCase{49, kAlto, kSharps, 70}, WrittenCase{49, kAlto, kFlats, 71},
+    WrittenCase{52, kAltoRows, kDefault, 74}, WrittenCase{52, kAltoRows, kFlats, 75}, WrittenCase{52, kAltoRows, kSharps, 74},
+    WrittenCase{49, kAltoRows, kDefault, 71}, WrittenCase{49, kAltoRows, kSharps, 70}, WrittenCase{49, kAltoRows, kFlats, 71},
     // Written Ab4 (153, MIDI 116) is the top of the table; a semitone higher has no row.
-    WrittenCase{95, kBaritone, kDefault, 153}, WrittenCase{96, kBaritone, kDefault, 0},
-    WrittenCase{107, kAlto, kSharps, 152},
+    WrittenCase{95, kBaritoneRows, kDefault, 153}, WrittenCase{96, kBaritoneRows, kDefault, 0},
+    WrittenCase{107, kAltoRows, kSharps, 152},
     // A-4 (row 1, MIDI 9) is the bottom; lower, negative or absurd notes have none.
-    WrittenCase{0, kAlto, kDefault, 1}, WrittenCase{-1, kAlto, kDefault, 0},
-    WrittenCase{std::numeric_limits<int>::max(), kAlto, kDefault, 0},
-    WrittenCase{std::numeric_limits<int>::min(), kAlto, kDefault, 0},
+    WrittenCase{0, kAltoRows, kDefault, 1}, WrittenCase{-1, kAltoRows, kDefault, 0},
+    WrittenCase{std::numeric_limits<int>::max(), kAltoRows, kDefault, 0},
+    WrittenCase{std::numeric_limits<int>::min(), kAltoRows, kDefault, 0},
     // A Transposition none of the four saxophones has.
     WrittenCase{60, 0, kDefault, 0}, WrittenCase{60, 9, kDefault, 0}));
 
+// Each saxophone sounds its written C (MIDI 60) a major second, a major sixth, an octave and a
+// major second, and an octave and a major sixth lower; any other Transposition is none of them.
 TEST(WrittenNote, TranspositionRowsAreTheSaxophonesIntervals) {
-    const int cases[][2] = {{kSoprano, 2}, {kAlto, 9}, {kTenor, 14}, {kBaritone, 21}, {0, -1}, {9, -1}, {-12, -1}};
-    for (const auto& c : cases) EXPECT_EQ(TranspositionSemitones(c[0]), c[1]) << c[0];
+    const int cases[][2] = {{kSopranoRows, 58}, {kAltoRows, 51}, {kTenorRows, 46}, {kBaritoneRows, 39}};
+    for (const auto& c : cases) EXPECT_EQ(60 - TranspositionSemitones(c[0]), c[1]) << c[0];
+    for (int none : {0, 9, -12}) EXPECT_EQ(TranspositionSemitones(none), -1) << none;
 }
 
 // Every concert note, on every saxophone and in both spellings, lands on a row that the main
 // window's own SoundingNote turns back into the same concert pitch, spelled as asked.
 TEST(WrittenNote, AgreesWithSoundingNoteEverywhere) {
     BuildNoteTable();
-    for (int t : {kSoprano, kAlto, kTenor, kBaritone}) {
+    for (int t : {kSopranoRows, kAltoRows, kTenorRows, kBaritoneRows}) {
         for (const BlackKeySpelling& spelling : {kDefault, kSharps, kFlats}) {
             int rows = 0;
             for (int concert = 0; concert <= 127; ++concert) {
