@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     Save(Window<MetronomeWindow>(), "metronome");
     const int sound = KORVALIN1.SoundOn;
     KORVALIN1.SoundOn = 0; // sound off: the window says why nothing starts
-    Window<MetronomeWindow>().startButton->click();
+    Find<QPushButton>(Window<MetronomeWindow>(), "startButton")->click();
     Save(Window<MetronomeWindow>(), "metronome_cannot_start");
     KORVALIN1.SoundOn = int16_t(sound);
     Window<MetronomeWindow>().close();

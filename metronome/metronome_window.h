@@ -57,7 +57,13 @@ public:
     int DroneNote() const;
 
     const MetronomePlayer& Player() const { return player_; }
-    // Controls, by their design names.
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    // Controls, found by their object names (the same as these).
     QGroupBox* tempoGroup = nullptr;     // Tempo
     QSpinBox* tempoBox = nullptr;       // beats per minute
     QSlider* tempoSlider = nullptr;     // beats per minute
@@ -76,12 +82,7 @@ public:
     QPushButton* stopButton = nullptr; // "Stop"
     QLabel* statusLine = nullptr;       // why the metronome cannot start
 
-protected:
-    void closeEvent(QCloseEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
-    void showEvent(QShowEvent* e) override;
 
-private:
     // Scale runs (PlaybackPacer).
     void RunBegins(int& leadInSteps) override;
     void StepBegins(std::int16_t note, int index, bool leadIn, StepPace& pace) override;

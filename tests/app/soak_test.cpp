@@ -265,8 +265,8 @@ TEST_F(Soak, ARandomSessionLeavesNoStuckNoteAndMemorySettles) {
     emit input->activated(input->currentIndex());
     ASSERT_TRUE(!roomMic || input->currentText().contains("roommic")) << input->currentText().toStdString();
     Find<QAction>(main, "MetronomeItem")->trigger();
-    for (QAbstractButton* b : {Window<MetronomeWindow>().clickOnBox, Window<MetronomeWindow>().droneOnBox}) b->setChecked(true);
-    Window<MetronomeWindow>().startButton->click();
+    for (QAbstractButton* b : {Find<QCheckBox>(Window<MetronomeWindow>(), "clickOnBox"), Find<QCheckBox>(Window<MetronomeWindow>(), "droneOnBox")}) b->setChecked(true);
+    Find<QPushButton>(Window<MetronomeWindow>(), "startButton")->click();
     Session session(seed);
     std::mt19937 answers(seed ^ 0x5eed);
     const char* typed[] = {"1", "2", " 1", "3", "0", "x"};

@@ -98,27 +98,27 @@ TEST_F(MetronomeControls, EveryControlIsNamedAndTheTempoControlsAgree) {
     }
     // The spin box and the slider move together, within 30 to 240.
     for (auto [typed, value, shown] : {std::tuple{true, 150, 150}, {false, 60, 60}, {true, 999, 240}, {false, 1, 30}}) {
-        if (typed) w.tempoBox->setValue(value);
-        else w.tempoSlider->setValue(value);
-        EXPECT_EQ(w.tempoBox->value(), shown);
-        EXPECT_EQ(w.tempoSlider->value(), shown);
+        if (typed) Find<QSpinBox>(w, "tempoBox")->setValue(value);
+        else Find<QSlider>(w, "tempoSlider")->setValue(value);
+        EXPECT_EQ(Find<QSpinBox>(w, "tempoBox")->value(), shown);
+        EXPECT_EQ(Find<QSlider>(w, "tempoSlider")->value(), shown);
         EXPECT_EQ(w.Tempo(), shown);
     }
     // Beats per bar 1 to 8.
-    w.beatsBox->setValue(0);
-    EXPECT_EQ(w.beatsBox->value(), 1);
-    w.beatsBox->setValue(12);
-    EXPECT_EQ(w.beatsBox->value(), 8);
+    Find<QSpinBox>(w, "beatsBox")->setValue(0);
+    EXPECT_EQ(Find<QSpinBox>(w, "beatsBox")->value(), 1);
+    Find<QSpinBox>(w, "beatsBox")->setValue(12);
+    EXPECT_EQ(Find<QSpinBox>(w, "beatsBox")->value(), 8);
     // Beside the main window, on the screen.
     EXPECT_TRUE(w.screen()->availableGeometry().contains(w.frameGeometry().topLeft()));
     EXPECT_FALSE(w.frameGeometry().intersects(Main().frameGeometry()) && w.screen()->availableGeometry().width() > 2 * w.width() + Main().width());
     // A metronome that cannot start says why, and a screen reader reads it.
     Window<MidiControl>().Option3->setChecked(true); // sound off
-    w.startButton->click();
+    Find<QPushButton>(w, "startButton")->click();
     EXPECT_FALSE(w.Player().Running());
-    EXPECT_TRUE(w.statusLine->isVisibleTo(&w));
-    EXPECT_TRUE(w.statusLine->text().startsWith("The metronome cannot start: sound is off"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.statusLine)->text(QAccessible::Name), "Metronome status: " + w.statusLine->text());
+    EXPECT_TRUE(Find<QLabel>(w, "statusLine")->isVisibleTo(&w));
+    EXPECT_TRUE(Find<QLabel>(w, "statusLine")->text().startsWith("The metronome cannot start: sound is off"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(w, "statusLine"))->text(QAccessible::Name), "Metronome status: " + Find<QLabel>(w, "statusLine")->text());
 }
 
 TEST_F(MetronomeControls, EverythingIsRememberedAndOddStoredValuesAreTamed) {
@@ -146,12 +146,12 @@ TEST_F(MetronomeControls, EverythingIsRememberedAndOddStoredValuesAreTamed) {
         s.sync();
         MetronomeWindow& w = Window<MetronomeWindow>();
         EXPECT_EQ(w.Tempo(), c.tempo);
-        EXPECT_EQ(w.tempoSlider->value(), c.tempo);
-        EXPECT_EQ(w.beatsBox->value(), c.beats);
-        EXPECT_EQ(w.droneNoteList->currentIndex(), c.droneNoteIndex);
+        EXPECT_EQ(Find<QSlider>(w, "tempoSlider")->value(), c.tempo);
+        EXPECT_EQ(Find<QSpinBox>(w, "beatsBox")->value(), c.beats);
+        EXPECT_EQ(Find<QComboBox>(w, "droneNoteList")->currentIndex(), c.droneNoteIndex);
         EXPECT_EQ(w.FollowTempo(), c.follow);
-        EXPECT_EQ(w.clickOnBox->isChecked(), c.click);
-        EXPECT_EQ(w.droneOnBox->isChecked(), c.drone);
+        EXPECT_EQ(Find<QCheckBox>(w, "clickOnBox")->isChecked(), c.click);
+        EXPECT_EQ(Find<QCheckBox>(w, "droneOnBox")->isChecked(), c.drone);
     }
     // What the user sets is there in the next run.
     Restart();
@@ -159,13 +159,13 @@ TEST_F(MetronomeControls, EverythingIsRememberedAndOddStoredValuesAreTamed) {
         MetronomeWindow& w = Open();
         w.move(31, 42);
         w.close();
-        w.tempoBox->setValue(77);
-        w.followTempoBox->setChecked(true);
-        w.beatsBox->setValue(6);
-        w.clickVolumeSlider->setValue(55);
-        w.droneOnBox->setChecked(true);
-        w.droneVolumeSlider->setValue(22);
-        w.droneNoteList->setCurrentIndex(5);
+        Find<QSpinBox>(w, "tempoBox")->setValue(77);
+        Find<QCheckBox>(w, "followTempoBox")->setChecked(true);
+        Find<QSpinBox>(w, "beatsBox")->setValue(6);
+        Find<QSlider>(w, "clickVolumeSlider")->setValue(55);
+        Find<QCheckBox>(w, "droneOnBox")->setChecked(true);
+        Find<QSlider>(w, "droneVolumeSlider")->setValue(22);
+        Find<QComboBox>(w, "droneNoteList")->setCurrentIndex(5);
     }
     Restart();
     MetronomeWindow& w = Open();
@@ -195,8 +195,8 @@ TEST_F(MetronomeControls, TheDroneFollowsTheScaleAndTheInstrument) {
     for (const Case& c : {Case{&Form1::Soprano_Click, 10, "Bb-1"}, {&Form1::Alto_Click, 3, "Eb-1"},
                           {&Form1::Tenor_Click, 10, "Bb-1"}, {&Form1::Baritone_Click, 3, "Eb-1"}}) {
         (f.*c.choose)();
-        EXPECT_EQ(w.droneSoundsLabel->text(), QStringLiteral("sounds ") + c.sounds);
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(w.droneSoundsLabel)->text(QAccessible::Name),
+        EXPECT_EQ(Find<QLabel>(w, "droneSoundsLabel")->text(), QStringLiteral("sounds ") + c.sounds);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(w, "droneSoundsLabel"))->text(QAccessible::Name),
                   QStringLiteral("Drone sounds: ") + c.sounds);
         const int note = w.DroneNote();
         EXPECT_EQ(note % 12, c.pitchClass);
@@ -204,8 +204,8 @@ TEST_F(MetronomeControls, TheDroneFollowsTheScaleAndTheInstrument) {
         EXPECT_LE(note, kHighestDroneNote);
     }
     // A running drone on the tonic moves with the instrument, the old note ended.
-    w.droneOnBox->setChecked(true);
-    w.startButton->click();
+    Find<QCheckBox>(w, "droneOnBox")->setChecked(true);
+    Find<QPushButton>(w, "startButton")->click();
     const int before = w.DroneNote();
     f.Tenor_Click(); // from the baritone's Eb to Bb, at the next beat
     RunUntil(clock.now + 1400);
@@ -213,9 +213,9 @@ TEST_F(MetronomeControls, TheDroneFollowsTheScaleAndTheInstrument) {
     EXPECT_EQ(w.Player().Schedule().Drone().note, w.DroneNote());
     for (const auto& [channel, key] : LeftSounding())
         EXPECT_TRUE(channel != w.Drone().channel || key == w.DroneNote()) << "drone note " << key << " left sounding";
-    w.stopButton->click();
+    Find<QPushButton>(w, "stopButton")->click();
     // A note from the list is the same whatever the instrument.
-    w.droneNoteList->setCurrentIndex(1 + 9); // A
+    Find<QComboBox>(w, "droneNoteList")->setCurrentIndex(1 + 9); // A
     EXPECT_EQ(w.DroneNote(), DroneListNote(9));
     EXPECT_EQ(w.DroneNote() % 12, 9);
     EXPECT_NE(w.Drone().channel, KORVALIN1.MidiChannel);
@@ -253,38 +253,38 @@ TEST_F(MetronomeControls, TapSetsTheTempo) {
     MetronomeWindow& w = Open();
     // Taps 400 ms apart on the step clock.
     const qint64 start = clock.now + 10;
-    for (qint64 t : {0, 400, 800, 1200}) clock.At(start + t, [&w] { w.tapButton->click(); });
+    for (qint64 t : {0, 400, 800, 1200}) clock.At(start + t, [&w] { Find<QPushButton>(w, "tapButton")->click(); });
     RunUntil(start + 1300);
     EXPECT_EQ(w.Tempo(), 150);
-    EXPECT_EQ(w.tempoSlider->value(), 150);
+    EXPECT_EQ(Find<QSlider>(w, "tempoSlider")->value(), 150);
 }
 
 TEST_F(MetronomeControls, ChangesWhileRunningTakeOverAtTheNextBeat) {
     MetronomeWindow& w = Open();
-    w.tempoBox->setValue(120);
-    w.droneOnBox->setChecked(true);
+    Find<QSpinBox>(w, "tempoBox")->setValue(120);
+    Find<QCheckBox>(w, "droneOnBox")->setChecked(true);
     midi->Clear();
     const qint64 start = clock.now;
-    w.startButton->click();
+    Find<QPushButton>(w, "startButton")->click();
     RunUntil(start + 1200);
     // Dragged down to 60 a step at a time, three beats a bar, the drone louder: from the beat at
     // 1500 ms, the bar's fourth (so the shorter bar begins again), with nothing struck again and
     // the tempo written once it is let go.
     QSettings stored("Korvalin", "Korvalin");
-    w.tempoSlider->setSliderDown(true);
-    for (int tempo = 119; tempo >= 60; --tempo) w.tempoSlider->setValue(tempo);
+    Find<QSlider>(w, "tempoSlider")->setSliderDown(true);
+    for (int tempo = 119; tempo >= 60; --tempo) Find<QSlider>(w, "tempoSlider")->setValue(tempo);
     EXPECT_NE(stored.value("metronome/tempo").toInt(), 60) << "written while the slider moves";
-    w.tempoSlider->setSliderDown(false);
+    Find<QSlider>(w, "tempoSlider")->setSliderDown(false);
     EXPECT_EQ(stored.value("metronome/tempo").toInt(), 60);
-    w.beatsBox->setValue(3);
-    w.droneVolumeSlider->setValue(90);
+    Find<QSpinBox>(w, "beatsBox")->setValue(3);
+    Find<QSlider>(w, "droneVolumeSlider")->setValue(90);
     const int tonic = w.DroneNote();
-    w.droneNoteList->setCurrentIndex(1 + 2); // D, then E within the same beat: only E is struck
-    w.droneNoteList->setCurrentIndex(1 + 4);
+    Find<QComboBox>(w, "droneNoteList")->setCurrentIndex(1 + 2); // D, then E within the same beat: only E is struck
+    Find<QComboBox>(w, "droneNoteList")->setCurrentIndex(1 + 4);
     RunUntil(start + 4600);
     // Ticked off through its accessibility action, as switch access does it: the clicks end.
     const QString toggle = QAccessibleActionInterface::toggleAction();
-    QAccessible::queryAccessibleInterface(w.clickOnBox)->actionInterface()->doAction(toggle);
+    QAccessible::queryAccessibleInterface(Find<QCheckBox>(w, "clickOnBox"))->actionInterface()->doAction(toggle);
     RunUntil(start + 7000);
     std::vector<qint64> clicks;
     std::string accents;
@@ -337,9 +337,9 @@ TEST_F(MetronomeRuns, StepsLastABeatAndTheClicksFallOnThem) {
         SetMidiOutput(midi);
         Form1& f = ThreeNoteScale(Main());
         MetronomeWindow& w = Open();
-        w.tempoBox->setValue(c.tempo);
-        w.beatsBox->setValue(c.beats);
-        w.followTempoBox->setChecked(true);
+        Find<QSpinBox>(w, "tempoBox")->setValue(c.tempo);
+        Find<QSpinBox>(w, "beatsBox")->setValue(c.beats);
+        Find<QCheckBox>(w, "followTempoBox")->setChecked(true);
         KORVALIN1.NoteDelay = 50; // not used while the steps follow the tempo
         leadIn = c.leadIn;
         midi->Clear();
@@ -384,7 +384,7 @@ TEST_F(MetronomeRuns, UntickedOrClosedTheSpeedBoxRulesAgain) {
         SetMidiOutput(midi);
         Form1& f = ThreeNoteScale(Main());
         MetronomeWindow& w = Open();
-        w.followTempoBox->setChecked(closeWindow); // closed, the window's tick does not count
+        Find<QCheckBox>(w, "followTempoBox")->setChecked(closeWindow); // closed, the window's tick does not count
         if (closeWindow) w.close();
         KORVALIN1.NoteDelay = 3;
         notes->struck.clear();
@@ -414,8 +414,8 @@ struct WaitingPacer : PlaybackPacer {
 TEST_F(MetronomeRuns, AWaitedStepLetsTheTempoDriveOnlyTheClick) {
     Form1& f = ThreeNoteScale(Main());
     MetronomeWindow& w = Open();
-    w.tempoBox->setValue(120);
-    w.followTempoBox->setChecked(true);
+    Find<QSpinBox>(w, "tempoBox")->setValue(120);
+    Find<QCheckBox>(w, "followTempoBox")->setChecked(true);
     WaitingPacer waiting;
     AddPlaybackPacer(&waiting); // after the window, as the listening window would be
     midi->Clear();
@@ -455,9 +455,9 @@ TEST_P(MetronomeStops, NothingIsLeftSounding) {
     SetPortLister([other] { return std::vector<OutputChoice>{{other->Name(), [other] { return other; }}}; });
     Form1& f = ThreeNoteScale(Main());
     MetronomeWindow& w = Open();
-    w.tempoBox->setValue(120);
-    w.droneOnBox->setChecked(true); // the drone too
-    w.startButton->click();
+    Find<QSpinBox>(w, "tempoBox")->setValue(120);
+    Find<QCheckBox>(w, "droneOnBox")->setChecked(true); // the drone too
+    Find<QPushButton>(w, "startButton")->click();
     ASSERT_TRUE(w.Player().Running());
     RunUntil(clock.now + 1200);
     ASSERT_GE(Clicks().size(), 3u);
@@ -482,7 +482,7 @@ TEST_P(MetronomeStops, NothingIsLeftSounding) {
 INSTANTIATE_TEST_SUITE_P(
     Ways, MetronomeStops,
     ::testing::Values(
-        StopCase{"ItsOwnStop", [](MetronomeFixture&, Form1&, MetronomeWindow& w) { w.stopButton->click(); }},
+        StopCase{"ItsOwnStop", [](MetronomeFixture&, Form1&, MetronomeWindow& w) { Find<QPushButton>(w, "stopButton")->click(); }},
         StopCase{"ScaleStop", [](MetronomeFixture&, Form1& f, MetronomeWindow&) { f.Command7_Click(); }},
         StopCase{"End", [](MetronomeFixture&, Form1& f, MetronomeWindow&) { f.Command10_Click(); }},
         StopCase{"WindowClosed", [](MetronomeFixture&, Form1&, MetronomeWindow& w) { w.close(); }},
