@@ -10,6 +10,7 @@
 #include "midi/midi_port.h"
 #include "midi/synth_output.h"
 #include "tests/support/find_control.h"
+#include "tests/support/gui_test.h"
 #include "tests/support/monitor_recording.h"
 #include "tests/support/pitch.h"
 #include "tests/support/recording_prompts.h"
@@ -86,29 +87,20 @@ std::optional<double> SteadyFundamental(const std::vector<float>& x, std::size_t
     return estimates[estimates.size() / 2];
 }
 
-class SoundThroughServer : public ::testing::Test {
+// The shared GUI fixture, with the built-in synthesizer as the output in place of its recorder.
+class SoundThroughServer : public GuiTest<> {
 protected:
     void SetUp() override {
         const char* server = std::getenv("PULSE_SERVER");
         ASSERT_TRUE(server && *server && Pactl({"info"}))
             << "no PulseAudio server reachable through PULSE_SERVER; `./korvalin test` starts a private one";
-        DestroyAllWindows();
-        ResetKorvalin1();
-        prompts = std::make_shared<RecordingPrompts>(); // the help file's warning waits for nobody
-        SetPrompts(prompts);
-        Form1::EndApplication() = [] {};
+        GuiTest::SetUp();
         synth = std::dynamic_pointer_cast<SynthOutput>(MakeDefaultMidiOutput());
         ASSERT_NE(synth, nullptr);
         SetMidiOutput(synth);
     }
-    void TearDown() override {
-        DestroyAllWindows();
-        SetMidiOutput(nullptr);
-        SetPrompts(nullptr);
-    }
 
     std::shared_ptr<SynthOutput> synth;
-    std::shared_ptr<RecordingPrompts> prompts;
 };
 
 struct PlayedNote {
