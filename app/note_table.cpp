@@ -31,8 +31,7 @@ struct PitchRow {
     int count;
     int printAdvance; // 0: none
 };
-constexpr int kLowestFingeredPitch = 58;
-constexpr std::array<PitchRow, 48> kFingeredPitches{{
+constexpr std::array<PitchRow, kHighestFingeredPitch - kLowestFingeredPitch + 1> kFingeredPitches{{
     {0, 0, 645},  {1, 0, 645},  {2, 0, 645},  {3, 0, 645},  {4, 0, 645},  {5, 0, 645},   // 58-63
     {6, 0, 645},  {7, 0, 645},  {8, 2, 1290}, {10, 0, 645}, {11, 0, 645}, {12, 0, 645},  // 64-69
     {13, 4, 2580}, {17, 0, 645}, {18, 2, 1290}, {20, 2, 1290}, {22, 0, 645}, {23, 0, 645}, // 70-75

@@ -29,6 +29,10 @@ const std::string& NoteCell(int note, NoteColumn column);
 // The cell read through the text-to-number rule (0 for empty cells and out-of-table reads).
 int16_t NoteValue(int note, NoteColumn column);
 
+// The written pitches the fingering data covers, as MIDI notes: the low Bb up to the altissimo A.
+inline constexpr int kLowestFingeredPitch = 58;
+inline constexpr int kHighestFingeredPitch = 105;
+
 // The written pitch of a row as a MIDI note, as its Pitch cell holds it (row 1, A-4, is MIDI 9),
 // whether or not the table is built; -1 outside 1..153.
 int PitchOfRow(int note);

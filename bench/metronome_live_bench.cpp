@@ -65,7 +65,7 @@ public:
     bool Open() override { return true; }
     void Send(uint32_t message) override {
         const MidiMessage m{message};
-        if (m.StartsNote() && m.Channel() == 9) sent.push_back(StepClockMs());
+        if (m.StartsNote() && m.Channel() == kPercussionChannel) sent.push_back(StepClockMs());
     }
     void Close() override {}
     std::string Name() const override { return "click times"; }

@@ -29,14 +29,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <utility>
-#include <functional>
 #include <cmath>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace korvalin {
 namespace {
-
 
 const QString kNotListening = QStringLiteral("Not listening");
 
@@ -72,7 +71,6 @@ BlackKeySpelling CurrentSpelling() {
     for (int p = 1; p <= int(pattern.size()); p += 3) notes.push_back(FieldValue(pattern, p));
     return BlackKeySpelling::FromScaleNotes(notes);
 }
-
 
 // Tells the window when a scale run has ended. It is told while the run is still counted, so the
 // window looks once the run is over (and any run around it too).
@@ -320,9 +318,12 @@ void ListenWindow::InputChosen(int index) {
         serverRetry_.start();
         return;
     }
-    if (opened) ShowStatus({});
-    if (!opened) InputFailed(why);
-    else practicePanel_->SetInputRunning(true);
+    if (!opened) {
+        InputFailed(why);
+        return;
+    }
+    ShowStatus({});
+    practicePanel_->SetInputRunning(true);
 }
 
 void ListenWindow::StopListening() {

@@ -90,11 +90,12 @@ int WrittenNoteFor(int concertMidi, int transpositionRows, const BlackKeySpellin
 }
 
 bool PlayableOn(int concertMidi, int transpositionRows) {
-    constexpr int kLowBFlat = 58, kBaritoneLowA = 57, kAltissimoA = 105;
+    // The fingerings' range, and the baritone's low A below it.
     const int semitones = TranspositionSemitones(transpositionRows);
     if (semitones < 0) return false;
     const int written = concertMidi + semitones;
-    return written >= (semitones == 21 ? kBaritoneLowA : kLowBFlat) && written <= kAltissimoA;
+    const int lowest = semitones == kBaritone.semitones ? kLowestFingeredPitch - 1 : kLowestFingeredPitch;
+    return written >= lowest && written <= kHighestFingeredPitch;
 }
 
 } // namespace korvalin

@@ -38,13 +38,11 @@ void NoteWhatSounds(uint32_t message) {
     const int channel = m.Channel();
     std::set<std::pair<int, int>>& held = Held();
     const bool wasSounding = !held.empty();
-    if (m.Kind() == kNoteOnStatus) {
-        if (m.Data2() > 0) {
-            held.insert({channel, m.Data1()});
-            g_everSounded = true;
-        } else {
-            held.erase({channel, m.Data1()});
-        }
+    if (m.StartsNote()) {
+        held.insert({channel, m.Data1()});
+        g_everSounded = true;
+    } else if (m.Kind() == kNoteOnStatus) {
+        held.erase({channel, m.Data1()});
     } else if (m.Kind() == kControlChangeStatus && m.Data1() == kAllNotesOffController) {
         std::erase_if(held, [channel](const std::pair<int, int>& h) { return h.first == channel; });
     }

@@ -8,10 +8,10 @@ namespace korvalin {
 namespace {
 
 // Written ranges of the two charts, as MIDI numbers.
-constexpr int kFingeringLow = 58;  // Bb below the staff
+constexpr int kFingeringLow = kLowestFingeredPitch; // Bb below the staff
 constexpr int kFingeringHigh = 93; // A above the staff
 constexpr int kAltissimoLow = 90;  // F#/Gb
-constexpr int kAltissimoHigh = 105;
+constexpr int kAltissimoHigh = kHighestFingeredPitch;
 
 // Rows of the note table that carry fingerings.
 constexpr int kFirstFingeredRow = 70;
