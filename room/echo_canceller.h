@@ -119,6 +119,6 @@ private:
 // `synthGuard`, as an external output's are; every reading passes through it, so that it learns.
 bool MayBeThePlayer(const EchoCanceller* canceller, const OwnSound& own, OwnSoundGuard& synthGuard, int concertMidi,
                     double levelDb, int64_t ms);
-inline constexpr double kPlayerUnderTheEchoDb = 15.0;
+inline constexpr double kPlayerUnderTheEchoDb = 10.0;
 
 } // namespace korvalin
